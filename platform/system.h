@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+namespace tv {
+
+// The directory that holds the program file (links resolved); the root keeps its separator.
+std::string ProgramDirectory();
+// The directory part of a program path, as ProgramDirectory() forms it.
+std::string DirectoryOf(const std::string& programPath);
+// A data file beside the program: the directory, "/", and the name.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// Asks the desktop to open `target` (a web address) with xdg-open, started
+// without a shell so nothing in the string is interpreted. The outcome is not
+// reported; the child is reaped.
+void ShellOpen(const std::string& target);
+
+}  // namespace tv
