@@ -1,0 +1,52 @@
+#include "platform/sdl/sdl_fontmatch.h"
+
+#include <fontconfig/fontconfig.h>
+#include <unistd.h>
+
+namespace tv {
+
+std::optional<FontFile> BitmapSansSerifFile() {
+  static const char* kPath = "/usr/share/wine/fonts/sserife.fon";
+  if (access(kPath, R_OK) != 0) return std::nullopt;
+  FontFile f;
+  f.path = kPath;
+  f.bitmap = true;
+  return f;
+}
+
+std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold) {
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) return std::nullopt;
+  std::optional<FontFile> result;
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+  // Bitmap strikes are chosen by index, not size: keep to outlines here.
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult res = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(config, pattern, &res);
+  if (match) {
+    FcChar8* file = nullptr;
+    FcBool scalable = FcFalse;
+    int index = 0, weight = FC_WEIGHT_REGULAR;
+    FcPatternGetBool(match, FC_SCALABLE, 0, &scalable);
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && scalable) {
+      FontFile f;
+      f.path = reinterpret_cast<const char*>(file);
+      f.index = index;
+      f.bold = weight >= FC_WEIGHT_DEMIBOLD;
+      result = f;
+    }
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pattern);
+  FcConfigDestroy(config);
+  return result;
+}
+
+}  // namespace tv

@@ -1,0 +1,22 @@
+#pragma once
+#include <optional>
+#include <string>
+
+namespace tv {
+
+// A font file and the face in it that draws a family.
+struct FontFile {
+  std::string path;
+  int index = 0;
+  bool bold = false;      // the face itself is bold (no synthetic emboldening needed)
+  bool bitmap = false;    // fixed strikes only, chosen by face index
+};
+
+// The free bitmap "MS Sans Serif" of the wine fonts, by path: fontconfig does not list it.
+std::optional<FontFile> BitmapSansSerifFile();
+
+// The outline face fontconfig picks for a family (its nearest substitute when
+// the family is missing). Nothing when fontconfig has no outline face at all.
+std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold);
+
+}  // namespace tv

@@ -1,0 +1,221 @@
+#include "platform/sdl/sdl_text.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <tuple>
+
+#include "platform/sdl/sdl_codepage.h"
+#include "platform/sdl/sdl_fontmatch.h"
+
+namespace tv {
+namespace {
+
+constexpr int kMaxHeight = 400;  // a sane bound on what a caller may ask for
+
+struct LoadedFont {
+  TTF_Font* font = nullptr;
+  bool bitmap = false;
+  bool syntheticBold = false;  // bitmap strikes: drawn twice, one pixel apart
+};
+
+// The fonts of the desktop's "MS Sans Serif" heights lie in separate faces of
+// one file; height -11 (character height 11) is the 13-pixel cell.
+double CharHeightOfCell(int cell) { return cell * 11.0 / 13.0; }
+
+class SdlTextRenderer : public TextRenderer {
+ public:
+  SdlTextRenderer() {
+    if (TTF_Init() != 0) {
+      std::fprintf(stderr, "tarvolen: cannot start the font renderer (%s); text is drawn as boxes\n",
+                   TTF_GetError());
+    } else {
+      ttfUp_ = true;
+    }
+  }
+  ~SdlTextRenderer() override {
+    for (auto& [key, f] : fonts_)
+      if (f.font) TTF_CloseFont(f.font);
+    if (ttfUp_) TTF_Quit();
+  }
+
+  TextMask Render(const FontSpec& spec, const std::string& text) override {
+    const LoadedFont& f = Font(spec);
+    if (!f.font) return FallbackRender(spec, text);
+    if (f.bitmap) return RenderByGlyph(f, text);
+    return RenderOutline(f, text);
+  }
+
+ private:
+  using Key = std::tuple<std::string, int, bool>;
+
+  const LoadedFont& Font(const FontSpec& spec) {
+    Key key{spec.face, spec.height, spec.bold};
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    LoadedFont f = ttfUp_ ? Open(spec) : LoadedFont{};
+    if (!f.font && ttfUp_ && !warned_) {
+      warned_ = true;
+      std::fprintf(stderr, "tarvolen: no usable font for \"%s\" (%s); text is drawn as boxes\n",
+                   spec.face.c_str(), TTF_GetError());
+    }
+    return fonts_.emplace(key, f).first->second;
+  }
+
+  static int RequestedHeight(const FontSpec& spec) {
+    int h = spec.height == 0 ? -11 : spec.height;  // 0: the default size
+    return std::clamp(h, -kMaxHeight, kMaxHeight);
+  }
+
+  LoadedFont Open(const FontSpec& spec) {
+    int h = RequestedHeight(spec);
+    if (spec.face == "MS Sans Serif") {
+      if (auto file = BitmapSansSerifFile()) {
+        LoadedFont f = OpenBitmapStrike(file->path, h);
+        f.syntheticBold = spec.bold;
+        if (f.font) return f;
+      }
+    }
+    auto file = MatchOutlineFont(spec.face, spec.bold);
+    if (!file) file = MatchOutlineFont("sans-serif", spec.bold);
+    if (!file) return {};
+    LoadedFont f;
+    // At SDL_ttf's 72 dots per inch a point is a pixel: a negative height is
+    // the em size in pixels. A positive one is the cell; scale to reach it.
+    int size = std::max(1, h < 0 ? -h : h);
+    f.font = TTF_OpenFontIndex(file->path.c_str(), size, file->index);
+    if (!f.font) return f;
+    if (h > 0) {
+      int cell = TTF_FontHeight(f.font);
+      if (cell > 0 && cell != h) TTF_SetFontSize(f.font, std::max(1, (h * h + cell / 2) / cell));
+    }
+    if (spec.bold && !file->bold) TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
+    return f;
+  }
+
+  // Picks the strike (one face each) whose size fits the height best.
+  static LoadedFont OpenBitmapStrike(const std::string& path, int h) {
+    LoadedFont best;
+    double bestDiff = 1e9;
+    for (long index = 0; index < 16; ++index) {
+      TTF_Font* font = TTF_OpenFontIndex(path.c_str(), 0, index);
+      if (!font) break;
+      int cell = TTF_FontHeight(font);
+      double diff = h < 0 ? std::abs(CharHeightOfCell(cell) + h) : std::abs(cell - h);
+      if (diff < bestDiff) {
+        if (best.font) TTF_CloseFont(best.font);
+        best.font = font;
+        bestDiff = diff;
+      } else {
+        TTF_CloseFont(font);
+      }
+    }
+    best.bitmap = true;
+    return best;
+  }
+
+  static void CopyAlpha(SDL_Surface* s, TextMask& m, int dx, bool addInk) {
+    if (!s || SDL_LockSurface(s) != 0) return;
+    for (int y = 0; y < std::min(s->h, m.height); ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) + y * s->pitch);
+      for (int x = 0; x < s->w; ++x) {
+        int tx = x + dx;
+        if (tx < 0 || tx >= m.width) continue;
+        uint8_t a = uint8_t(row[x] >> 24);  // ARGB8888
+        uint8_t& dst = m.alpha[size_t(y) * m.width + tx];
+        dst = addInk ? std::max(dst, a) : a;
+      }
+    }
+    SDL_UnlockSurface(s);
+  }
+
+  static TextMask RenderOutline(const LoadedFont& f, const std::string& text) {
+    TextMask m;
+    m.height = TTF_FontHeight(f.font);
+    std::string utf8 = Cp1252ToUtf8(text);
+    int w = 0, h = 0;
+    if (!text.empty() && TTF_SizeUTF8(f.font, utf8.c_str(), &w, &h) == 0) m.width = w;
+    m.alpha.assign(size_t(m.width) * m.height, 0);
+    if (m.width == 0) return m;
+    SDL_Surface* s = TTF_RenderUTF8_Blended(f.font, utf8.c_str(), SDL_Color{255, 255, 255, 255});
+    CopyAlpha(s, m, 0, false);
+    SDL_FreeSurface(s);
+    return m;
+  }
+
+  // Bitmap strikes glyph by glyph: the desktop's synthetic bold of such a face
+  // widens every character by one pixel and adds one pixel of overhang to the
+  // line, which SDL_ttf's own bold does not.
+  static TextMask RenderByGlyph(const LoadedFont& f, const std::string& text) {
+    TextMask m;
+    m.height = TTF_FontHeight(f.font);
+    int extra = f.syntheticBold ? 1 : 0;
+    std::vector<std::pair<int, uint16_t>> pen;  // x of each glyph
+    std::string utf8 = Cp1252ToUtf8(text);
+    int x = 0;
+    for (size_t i = 0; i < utf8.size();) {
+      uint32_t cp = DecodeUtf8(utf8, i);
+      int advance = 0;
+      if (TTF_GlyphMetrics32(f.font, cp, nullptr, nullptr, nullptr, nullptr, &advance) != 0) advance = 0;
+      pen.emplace_back(x, uint16_t(cp));
+      x += advance + extra;
+    }
+    m.width = x + extra;
+    m.alpha.assign(size_t(m.width) * m.height, 0);
+    for (auto [gx, cp] : pen) {
+      SDL_Surface* s = TTF_RenderGlyph_Blended(f.font, cp, SDL_Color{255, 255, 255, 255});
+      CopyAlpha(s, m, gx, true);
+      if (extra) CopyAlpha(s, m, gx + 1, true);
+      SDL_FreeSurface(s);
+    }
+    return m;
+  }
+
+  // Code points of our own UTF-8: the code page never leaves the BMP.
+  static uint32_t DecodeUtf8(const std::string& s, size_t& i) {
+    auto b = [&](size_t k) { return uint32_t(uint8_t(s[k])); };
+    uint32_t c = b(i);
+    if (c < 0x80) return ++i, c;
+    if (c < 0xE0 && i + 1 < s.size()) {
+      uint32_t cp = ((c & 0x1F) << 6) | (b(i + 1) & 0x3F);
+      return i += 2, cp;
+    }
+    if (i + 2 < s.size()) {
+      uint32_t cp = ((c & 0x0F) << 12) | ((b(i + 1) & 0x3F) << 6) | (b(i + 2) & 0x3F);
+      return i += 3, cp;
+    }
+    return i = s.size(), 0xFFFD;
+  }
+
+  // No font at all: hollow boxes in a cell of about the asked size, so that
+  // labels keep a size and the program goes on.
+  static TextMask FallbackRender(const FontSpec& spec, const std::string& text) {
+    int h = RequestedHeight(spec);
+    TextMask m;
+    m.height = h < 0 ? (-h * 13 + 10) / 11 : h;
+    int cw = std::max(3, m.height / 2);
+    m.width = int(text.size()) * cw;
+    m.alpha.assign(size_t(m.width) * m.height, 0);
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == ' ') continue;
+      int x0 = int(i) * cw, x1 = x0 + cw - 2, y0 = m.height / 4, y1 = m.height - 2;
+      for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x)
+          if (y == y0 || y == y1 || x == x0 || x == x1) m.alpha[size_t(y) * m.width + x] = 255;
+    }
+    return m;
+  }
+
+  bool ttfUp_ = false;
+  bool warned_ = false;
+  std::map<Key, LoadedFont> fonts_;
+};
+
+}  // namespace
+
+std::unique_ptr<TextRenderer> MakeSdlTextRenderer() { return std::make_unique<SdlTextRenderer>(); }
+
+}  // namespace tv

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+
+#include "platform/sdl/sdl_codepage.h"
+#include "platform/sdl/sdl_text.h"
+
+namespace tv {
+namespace {
+
+FontSpec Sans(bool bold = false) { return FontSpec{"MS Sans Serif", -11, bold}; }
+
+int Ink(const TextMask& m) {
+  return int(std::count_if(m.alpha.begin(), m.alpha.end(), [](uint8_t a) { return a > 0; }));
+}
+
+class TextRender : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { text_ = MakeSdlTextRenderer().release(); }
+  static void TearDownTestSuite() {
+    delete text_;
+    text_ = nullptr;
+  }
+  static TextRenderer* text_;
+};
+TextRenderer* TextRender::text_ = nullptr;
+
+struct LayoutLabel {
+  const char* caption;
+  bool bold;
+  int width;  // the label's width in the window's layout
+};
+
+TEST_F(TextRender, SansSerifLabelsHaveTheLayoutsCellAndWidths) {
+  const LayoutLabel labels[] = {
+      {"Turn:", true, 31},      {"Player 1", false, 38}, {"CONTROLS:", true, 72},
+      {"Up/Down", false, 47},   {"Direction:", true, 56}, {"Space", false, 31},
+      {"Shoot:", true, 38},     {"ESC", false, 21},       {"Exit to Menu:", true, 76},
+  };
+  for (const auto& l : labels) {
+    TextMask m = text_->Render(Sans(l.bold), l.caption);
+    EXPECT_EQ(m.height, 13) << l.caption;
+    // The free face has the same metrics, synthetic bold included.
+    EXPECT_EQ(m.width, l.width) << l.caption;
+    EXPECT_EQ(m.alpha.size(), size_t(m.width) * size_t(m.height)) << l.caption;
+    EXPECT_GT(Ink(m), 10) << l.caption;
+  }
+}
+
+TEST_F(TextRender, EmptyTextHasNoWidthButKeepsTheLineHeight) {
+  TextMask m = text_->Render(Sans(), "");
+  EXPECT_EQ(m.width, 0);
+  EXPECT_EQ(m.height, 13);
+  EXPECT_TRUE(m.alpha.empty());
+  TextMask v = text_->Render(FontSpec{"Verdana", -11, false}, "");
+  EXPECT_EQ(v.width, 0);
+  EXPECT_GT(v.height, 0);
+}
+
+TEST_F(TextRender, BitmapFaceAdvancesAddUpAndBoldWidensEachCharacterByOne) {
+  int whole = text_->Render(Sans(), "Player 1").width;
+  EXPECT_EQ(whole, text_->Render(Sans(), "Play").width + text_->Render(Sans(), "er 1").width);
+  // Bold: one more pixel per character, and one pixel of overhang per line.
+  EXPECT_EQ(text_->Render(Sans(true), "Player 1").width, whole + 8 + 1);
+  EXPECT_EQ(text_->Render(Sans(true), "Space").width, text_->Render(Sans(false), "Space").width + 5 + 1);
+  EXPECT_GT(Ink(text_->Render(Sans(true), "Space")), Ink(text_->Render(Sans(false), "Space")));
+}
+
+TEST_F(TextRender, InkStaysInsideTheCellAndBlankTextHasNone) {
+  TextMask m = text_->Render(Sans(), "Wg|");
+  // Descenders and the bar reach below the middle; nothing is cut off at the left.
+  int lowest = -1, leftmost = m.width;
+  for (int y = 0; y < m.height; ++y)
+    for (int x = 0; x < m.width; ++x)
+      if (m.alpha[size_t(y) * m.width + x]) lowest = std::max(lowest, y), leftmost = std::min(leftmost, x);
+  EXPECT_GT(lowest, m.height / 2);
+  EXPECT_LE(leftmost, 2);
+  TextMask blank = text_->Render(Sans(), "   ");
+  EXPECT_GT(blank.width, 0);
+  EXPECT_EQ(Ink(blank), 0);
+}
+
+TEST_F(TextRender, LargerSansSerifHeightsPickLargerStrikes) {
+  int h11 = text_->Render(FontSpec{"MS Sans Serif", -11, false}, "Ag").height;
+  int h13 = text_->Render(FontSpec{"MS Sans Serif", -13, false}, "Ag").height;
+  int h16 = text_->Render(FontSpec{"MS Sans Serif", -16, false}, "Ag").height;
+  EXPECT_LT(h11, h13);
+  EXPECT_LT(h13, h16);
+  EXPECT_EQ(text_->Render(FontSpec{"MS Sans Serif", 13, false}, "Ag").height, 13);
+}
+
+TEST_F(TextRender, VerdanaAtElevenPixelsHasASensibleCell) {
+  TextMask m = text_->Render(FontSpec{"Verdana", -11, false}, "tarvolen.example");
+  EXPECT_GE(m.height, 11);
+  EXPECT_LE(m.height, 16);
+  EXPECT_GT(m.width, 70);
+  EXPECT_LT(m.width, 140);
+  EXPECT_GT(Ink(m), 50);
+  // Anti-aliased: some coverage lies strictly between none and full.
+  EXPECT_TRUE(std::any_of(m.alpha.begin(), m.alpha.end(), [](uint8_t a) { return a > 0 && a < 255; }));
+  TextMask bold = text_->Render(FontSpec{"Verdana", -11, true}, "tarvolen.example");
+  EXPECT_GT(bold.width, m.width);
+}
+
+TEST_F(TextRender, MissingFaceFallsBackToAMatchedOne) {
+  TextMask m = text_->Render(FontSpec{"No Such Face Anywhere", -11, false}, "Fallback");
+  EXPECT_GT(m.width, 20);
+  EXPECT_GT(m.height, 8);
+  EXPECT_GT(Ink(m), 20);
+}
+
+TEST_F(TextRender, AbsurdHeightsAreBoundedAndRepeatedRendersAgree) {
+  TextMask huge = text_->Render(FontSpec{"Verdana", -1000000, false}, "W");
+  EXPECT_LE(huge.height, 1000);
+  TextMask tiny = text_->Render(FontSpec{"Verdana", 1, false}, "W");
+  EXPECT_LE(tiny.height, 4);
+  TextMask a = text_->Render(Sans(), "Player 2"), b = text_->Render(Sans(), "Player 2");
+  EXPECT_EQ(a.alpha, b.alpha);
+}
+
+TEST_F(TextRender, CodePageCharactersAreDrawnNotDropped) {
+  // e-acute and the euro sign are characters of the game's code page.
+  EXPECT_GT(text_->Render(Sans(), "caf\xE9").width, text_->Render(Sans(), "caf").width);
+  EXPECT_GT(text_->Render(FontSpec{"Verdana", -11, false}, "\x80").width, 0);
+}
+
+TEST(CodePage, MapsTheWesternPageToUtf8) {
+  EXPECT_EQ(Cp1252ToUtf8("Turn: Player 1"), "Turn: Player 1");
+  EXPECT_EQ(Cp1252ToUtf8("\xE9"), "\xC3\xA9");
+  EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");          // euro sign
+  EXPECT_EQ(Cp1252ToUtf8("\x92"), "\xE2\x80\x99");          // right single quote
+  EXPECT_EQ(Cp1252ToUtf8("\x81"), "\xEF\xBF\xBD");          // unassigned
+  EXPECT_EQ(Cp1252ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+  EXPECT_EQ(Cp1252ToUtf8(""), "");
+}
+
+}  // namespace
+}  // namespace tv
