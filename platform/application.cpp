@@ -31,6 +31,9 @@ void TApplication::Run() {
 void TApplication::RunFor(uint64_t ms) {
   const uint64_t end = backend_.NowMs() + ms;
   while (!terminated_ && backend_.NowMs() < end) HandleMessage(true, end);
+  // What falls due at the end itself still runs.
+  while (!terminated_ && HandleMessage(false, end)) {
+  }
 }
 
 void TApplication::ProcessMessages() {
@@ -85,7 +88,8 @@ void TApplication::DispatchEvent(const Event& ev) {
       if (form_) form_->Surface().InvalidateAll();
       return;
     case Event::Type::MediaNotify:
-      return;  // nothing in the game listens for the end of a piece
+      if (OnMediaNotify) Dispatch([&] { OnMediaNotify(ev); });
+      return;
     default:
       break;
   }

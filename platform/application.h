@@ -49,6 +49,9 @@ class TApplication {
   void RemoveTimer(TTimer* t);
   uint64_t Now() { return backend_.NowMs(); }
 
+  // Where the media layer's completion notices go.
+  std::function<void(const Event&)> OnMediaNotify;
+
  private:
   // Handles one event or one due tick; waits (up to `limit`) when `wait` is set
   // and nothing is pending. Returns false when nothing was handled.

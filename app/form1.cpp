@@ -1,0 +1,49 @@
+// Start-up, the window's creation and show handlers, and the link label.
+#include "app/form1.h"
+
+#include "assets/pictures.h"
+#include "platform/system.h"
+
+namespace tv {
+
+void StartUp(TApplication& app, TForm1& form) {
+  app.SetTitle("Tarvolen");
+  app.SetMainForm(&form);
+  form.FormCreate();
+  form.FormShow();
+  app.GetBackend().ShowMainWindow();
+}
+
+void TForm1::FormCreate() {
+  Label7.SetTop(0);
+  Label7.SetLeft(ClientWidth() - Label7.Width());
+  g.GameTitle = "Tarvolen";
+  g.Phase = kMenu;
+  SetCaption(g.GameTitle);
+  App().SetTitle(Caption());
+  MenuyuAc();
+}
+
+void TForm1::FormShow() { PlayMusic("0.mid"); }
+
+void TForm1::Label7MouseDown(MouseButton) { Label7.SetFontColor(clYellow); }
+
+void TForm1::Label7MouseUp(MouseButton) { Label7.SetFontColor(clLime); }
+
+void TForm1::Label7Click() {
+  try {
+    ShellOpen(kWebAddress);
+  } catch (const std::exception&) {
+    // A refused request is not the game's concern.
+  }
+}
+
+void TForm1::PlayMusic(const std::string& name) {
+  try {
+    PlayFile(M1, DataFile(name));
+  } catch (const std::exception&) {
+    // Music is dropped silently; the game goes on.
+  }
+}
+
+}  // namespace tv

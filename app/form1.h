@@ -1,0 +1,100 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "game/state.h"
+#include "media/media_player.h"
+#include "platform/form.h"
+#include "platform/timer.h"
+#include "platform/widgets.h"
+
+namespace tv {
+
+class MediaControl;
+
+// The main window: every widget of the layout, reached by its name, and the
+// handlers bound to their events. The game state lives beside it.
+class TForm1 : public TForm {
+ public:
+  static constexpr int kClientWidth = 586;
+  static constexpr int kClientHeight = 440;
+  static inline const std::string kWebCaption = "tarvolen.example";
+  static inline const std::string kWebAddress = "https://tarvolen.example/";
+
+  // `dataDir` is the directory that holds the files beside the program.
+  TForm1(TApplication& app, GameState& state, MediaControl& media, std::string dataDir);
+
+  TImage Image1;
+  TTimer Timer1;
+  TImage Image2;
+  TTimer Timer2;
+  TProgressBar ProgressBar1;
+  TBevel Bevel1;
+  TPanel Panel1;
+  TPanel Panel2;
+  TPanel Panel3;
+  TPanel Panel4;
+  TImage Image4;
+  TImage Image5;
+  TTimer Timer3;
+  TLabel Label1;
+  TLabel Label2;
+  TBevel Bevel2;
+  TLabel Label7;
+  TLabel Label3;
+  TLabel Label4;
+  TLabel Label5;
+  TLabel Label6;
+  TLabel Label8;
+  TLabel Label9;
+  TLabel Label10;
+  TImage Image3;
+  TMediaPlayer M1;
+
+  void Timer1Timer();
+  void FormKeyDown(uint16_t key);
+  void FormCreate();
+  void Timer2Timer();
+  void FormKeyUp(uint16_t key);
+  void ToplariDuzelt(uint8_t reset);
+  void MenuDegistir();
+  void MenuyuAc();
+  void OyunuAc();
+  void Timer3Timer();
+  void Label7Click();
+  void Label7MouseDown(MouseButton button);
+  void Label7MouseUp(MouseButton button);
+  void Panel4MouseMove();
+  void Panel1MouseMove();
+  void Panel2MouseMove();
+  void Panel3MouseMove();
+  void Panel1Click();
+  void Panel2Click();
+  void Panel3Click();
+  void Panel4Click();
+  void FormShow();
+
+  GameState& State() { return g; }
+  const std::string& DataDir() const { return dataDir_; }
+  // A file beside the program.
+  std::string DataFile(const std::string& name) const;
+
+ private:
+  void BindEvents();
+  void StartRow(int row);
+  void PlayMusic(const std::string& name);
+  void HitOutcome();
+  void MissOutcome();
+  void PlaceBall(TImage& ball, const TImage& launcher, int32_t angle);
+  // Counts the menu's openings, so a handler can tell that its pump opened it.
+  uint64_t menuOpenings_ = 0;
+
+  GameState& g;
+  std::string dataDir_;
+};
+
+// Start-up: the application title, FormCreate, FormShow and the window shown.
+void StartUp(TApplication& app, TForm1& form);
+
+}  // namespace tv

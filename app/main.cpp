@@ -1,0 +1,33 @@
+// tarvolen: a two-sided artillery game over the Earth seen from orbit.
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "app/form1.h"
+#include "assets/pictures.h"
+#include "platform/application.h"
+#include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_media.h"
+#include "platform/system.h"
+
+int main() {
+  std::unique_ptr<tv::Backend> backend;
+  try {
+    backend = tv::MakeSdlBackend();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());
+    return 1;
+  }
+  tv::Backend& b = *backend;
+  std::unique_ptr<tv::MediaControl> media = tv::MakeSdlMediaControl([&b](const tv::Event& ev) { b.PostEvent(ev); });
+
+  tv::TApplication app(b);
+  tv::GameState state;
+  b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
+  {
+    tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
+    tv::StartUp(app, form);
+    app.Run();
+  }
+  return 0;
+}

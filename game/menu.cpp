@@ -1,0 +1,108 @@
+// The menu: opening it, its highlight, its rows and its keys.
+#include "app/form1.h"
+
+namespace tv {
+
+namespace {
+constexpr TColor kRowColor = 0xFD7471;  // 16610417
+constexpr TColor kHighlight = 255;
+}  // namespace
+
+void TForm1::MenuyuAc() {
+  ++menuOpenings_;
+  for (TLabel* l : {&Label3, &Label4, &Label5, &Label6, &Label8, &Label9, &Label10}) l->Show();
+  g.FreeMove = 0;
+  g.Level = 1;
+  SetCaption(g.GameTitle);
+  g.Phase = kMenu;
+  Timer1.SetEnabled(false);
+  Timer2.SetEnabled(false);
+  Timer3.SetEnabled(false);
+  for (TControl* c : std::initializer_list<TControl*>{&Label1, &Label2, &Image1, &Image2, &Image3, &Image4, &Image5,
+                                                      &ProgressBar1, &Bevel1})
+    c->Hide();
+  for (TPanel* p : {&Panel1, &Panel2, &Panel3, &Panel4}) p->Show();
+  g.MenuIndex = 0;
+  Panel1.SetColor(kHighlight);
+  Panel2.SetColor(kRowColor);
+  Panel3.SetColor(kRowColor);
+  Panel4.SetColor(kRowColor);
+  App().ProcessMessages();
+  // A row started from the pump above has its own music already.
+  if (g.Phase == kMenu) PlayMusic("0.mid");
+  App().ProcessMessages();
+}
+
+void TForm1::MenuDegistir() {
+  Panel1.SetColor(g.MenuIndex == 0 ? kHighlight : kRowColor);
+  Panel2.SetColor(g.MenuIndex == 1 ? kHighlight : kRowColor);
+  Panel3.SetColor(g.MenuIndex == 2 ? kHighlight : kRowColor);
+  Panel4.SetColor(g.MenuIndex != 0 && g.MenuIndex != 1 && g.MenuIndex != 2 ? kHighlight : kRowColor);
+}
+
+void TForm1::Panel1MouseMove() {
+  g.MenuIndex = 0;
+  MenuDegistir();
+}
+void TForm1::Panel2MouseMove() {
+  g.MenuIndex = 1;
+  MenuDegistir();
+}
+void TForm1::Panel3MouseMove() {
+  g.MenuIndex = 2;
+  MenuDegistir();
+}
+void TForm1::Panel4MouseMove() {
+  g.MenuIndex = 3;
+  MenuDegistir();
+}
+
+// A click also makes its row the highlighted one, so MenuIndex always names
+// the mode that runs.
+void TForm1::Panel1Click() {
+  Panel1MouseMove();
+  StartRow(0);
+}
+void TForm1::Panel2Click() {
+  Panel2MouseMove();
+  StartRow(1);
+}
+void TForm1::Panel3Click() {
+  Panel3MouseMove();
+  StartRow(2);
+}
+void TForm1::Panel4Click() { Close(); }
+
+void TForm1::StartRow(int row) {
+  switch (row) {
+    case 0:
+      g.Level = 1;
+      g.Phase = kKullanici;
+      g.Turn = kKullanici1;
+      Label2.SetCaption("Player 1");
+      SetCaption(g.GameTitle + " - Level " + std::to_string(g.Level));
+      OyunuAc();
+      break;
+    case 1:
+      g.Phase = kKullanici;
+      g.Turn = kKullanici1;
+      Label2.SetCaption("Player 1");
+      g.Level = 6;
+      OyunuAc();
+      break;
+    case 2:
+      g.Phase = kBilgisayar;
+      g.Turn = kBilgisayar1;
+      ProgressBar1.Hide();
+      Label2.SetCaption("Computer 1");
+      g.Level = 6;
+      Timer3.SetEnabled(true);
+      OyunuAc();
+      break;
+    default:
+      App().Terminate();
+      break;
+  }
+}
+
+}  // namespace tv

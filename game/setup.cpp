@@ -1,0 +1,70 @@
+// Match set-up: the playfield replaces the menu and a match or level is prepared.
+#include <array>
+
+#include "app/form1.h"
+#include "platform/picture_file.h"
+
+namespace tv {
+
+namespace {
+
+constexpr std::array<int, 8> kLevelSide = {128, 100, 80, 64, 32, 16, 10, 3};
+const std::vector<Point> kStar = {{540, 13}, {520, 63}, {570, 33}, {510, 33}, {560, 63}, {540, 13}};
+
+// Holds the computer's first tick until the set-up has finished, restoring the
+// previous hold when set-ups nest.
+class HoldTimer {
+ public:
+  explicit HoldTimer(TTimer& t) : t_(t), was_(t.Held()) { t_.Hold(true); }
+  ~HoldTimer() { t_.Hold(was_); }
+  HoldTimer(const HoldTimer&) = delete;
+  HoldTimer& operator=(const HoldTimer&) = delete;
+
+ private:
+  TTimer& t_;
+  bool was_;
+};
+
+}  // namespace
+
+void TForm1::OyunuAc() {
+  HoldTimer hold(Timer3);
+  for (TLabel* l : {&Label3, &Label4, &Label5, &Label6, &Label8, &Label9, &Label10}) l->Hide();
+  Label1.Show();
+  Label2.Show();
+  Image1.Show();
+  Image2.Show();
+  Image3.Show();
+  App().ProcessMessages();
+  Image4.Show();
+  Image5.Show();
+  Bevel1.Show();
+  for (TPanel* p : {&Panel1, &Panel2, &Panel3, &Panel4}) p->Hide();
+
+  if ((static_cast<uint64_t>(g.Level) >> 32) == 0) {
+    const uint32_t level = static_cast<uint32_t>(g.Level);
+    if (level >= 1 && level <= 8) {
+      Image4.SetPicture(LoadBitmapFile(DataFile(std::to_string(level) + ".bmp")));
+      Image4.SetWidth(kLevelSide[level - 1]);
+      Image4.SetHeight(kLevelSide[level - 1]);
+    }
+  }
+  Image4.SetLeft(ClientWidth() - Image4.Width() - 5);
+
+  ReseedRandom(g, App().GetBackend().PerformanceCounter());
+  Image1.SetTop(int32_t(RandomBelow(g, uint32_t(Image3.Height() - Image1.Height() - 100))) + 100);
+  Image4.SetTop(int32_t(RandomBelow(g, uint32_t(Image3.Height() - Image4.Height() - 100))) + 100);
+  g.Gravity = 10;
+  g.Power = 0;
+
+  Canvas().SetPenColor(65535);
+  Canvas().Polyline(kStar);
+  if (Canvas().GetPixel(40, 10) == 0) App().MessageBox("");
+
+  ToplariDuzelt(1);
+  App().ProcessMessages();
+  PlayMusic(std::to_string(g.Level) + ".mid");
+  App().ProcessMessages();
+}
+
+}  // namespace tv
