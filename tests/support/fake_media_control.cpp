@@ -22,7 +22,7 @@ uint32_t FakeMediaControl::SendCommand(uint16_t deviceId, uint32_t command, uint
       rec.callback = p->callback;
       rec.deviceType = p->deviceType;
       rec.elementName = p->elementName;
-      result = openResult;
+      result = failing.count(p->elementName) ? MCIERR_FILE_NOT_FOUND : openResult;
       if (result == 0) {
         // One sound at a time, as the real layer does.
         for (auto& [id, d] : devices) d.playing = false;

@@ -42,6 +42,8 @@ class FakeMediaControl : public MediaControl {
   uint32_t queryResult = 0;  // MCI_STATUS and MCI_GETDEVCAPS
   uint32_t mediumLength = 5000;
   std::map<uint32_t, std::string> errorTexts;
+  // Files whose Open fails as if they were missing.
+  std::set<std::string> failing;
 
   // Record.
   std::vector<RecordedCommand> commands;

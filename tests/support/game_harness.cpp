@@ -1,0 +1,32 @@
+#include "tests/support/game_harness.h"
+
+#include "assets/pictures.h"
+#include "platform/sdl/sdl_text.h"
+
+namespace tv::test {
+
+TextRenderer& SharedText() {
+  static std::unique_ptr<TextRenderer> text = MakeSdlTextRenderer();
+  return *text;
+}
+
+Game::Game(std::string dataDir) : backend(SharedText()), app(backend), g(state) {
+  backend.CreateMainWindow(TForm1::kClientWidth, TForm1::kClientHeight, " ", ProgramIcon());
+  form = std::make_unique<TForm1>(app, state, media, std::move(dataDir));
+}
+
+Game::~Game() = default;
+
+void Game::Key(uint16_t key, uint64_t after) { backend.Press(Now() + after, key); }
+
+void Game::StartMode(int row) {
+  if (g.Phase != kMenu) {
+    Key(VK_ESCAPE);
+    Run(1);
+  }
+  for (int i = 0; i < row; ++i) Key(VK_DOWN);
+  Key(VK_RETURN);
+  Run(1);
+}
+
+}  // namespace tv::test
