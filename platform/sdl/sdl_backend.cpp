@@ -1,0 +1,285 @@
+#include "platform/sdl/sdl_backend.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+#include "platform/sdl/sdl_codepage.h"
+#include "platform/sdl/sdl_dialog.h"
+#include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_present.h"
+#include "platform/sdl/sdl_text.h"
+
+namespace tv {
+namespace {
+
+// FIXME: route to the audio device once platform/sdl/sdl_audio.h offers its beep.
+void PlaceholderBeep() {}
+
+std::optional<MouseButton> ButtonOf(Uint8 b) {
+  switch (b) {
+    case SDL_BUTTON_LEFT: return MouseButton::Left;
+    case SDL_BUTTON_RIGHT: return MouseButton::Right;
+    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
+    default: return std::nullopt;
+  }
+}
+
+class SdlBackend : public Backend {
+ public:
+  SdlBackend() {
+    // The main window's close button is the program's quit request, not the
+    // last window going away (a message box may be the last one closed).
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+      throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +
+                               "); Tarvolen needs a graphical desktop session");
+    userEvent_ = SDL_RegisterEvents(1);
+    if (userEvent_ == Uint32(-1)) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      throw std::runtime_error("SDL has no event type left for the game's own events");
+    }
+    // Typing goes nowhere in this program; no input method is needed.
+    SDL_StopTextInput();
+    text_ = MakeSdlTextRenderer();
+  }
+
+  ~SdlBackend() override {
+    DropPostedEvents();
+    boxes_.clear();
+    if (window_) SDL_DestroyWindow(window_);
+    text_.reset();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The last user of SDL shuts it down whole, or its D-Bus link outlives us.
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+  }
+
+  uint64_t NowMs() override { return SDL_GetTicks64(); }
+  uint64_t PerformanceCounter() override { return SDL_GetPerformanceCounter(); }
+  void SleepMs(uint32_t ms) override { SDL_Delay(ms); }
+
+  bool PollEvent(Event& ev) override {
+    SDL_Event e;
+    while (SDL_PollEvent(&e))
+      if (Translate(e, ev)) return true;
+    return false;
+  }
+
+  bool WaitEvent(Event& ev, int64_t timeoutMs, bool /*nested*/) override {
+    const uint64_t deadline = timeoutMs < 0 ? 0 : NowMs() + uint64_t(timeoutMs);
+    for (;;) {
+      SDL_Event e;
+      int got;
+      if (timeoutMs < 0) {
+        got = SDL_WaitEvent(&e);
+        if (!got) SDL_Delay(1);  // an error of the queue: do not spin on it
+      } else {
+        // Recomputed on every pass: skipped events must not stretch the wait.
+        uint64_t now = NowMs();
+        if (now >= deadline) return PollEvent(ev);
+        got = SDL_WaitEventTimeout(&e, int(std::min<uint64_t>(deadline - now, INT_MAX)));
+      }
+      if (got && Translate(e, ev)) return true;
+    }
+  }
+
+  void PostEvent(const Event& ev) override {
+    SDL_Event e{};
+    e.type = userEvent_;
+    e.user.data1 = new Event(ev);
+    if (SDL_PushEvent(&e) != 1) {
+      delete static_cast<Event*>(e.user.data1);
+      std::fprintf(stderr, "tarvolen: an event was lost: %s\n", SDL_GetError());
+    }
+  }
+
+  void CreateMainWindow(int clientWidth, int clientHeight, const std::string& title,
+                        const ArgbImage& icon) override {
+    if (window_) throw std::logic_error("the main window exists already");
+    // Hidden until shown: the first picture is composed before it appears.
+    window_ = SDL_CreateWindow(Cp1252ToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               clientWidth, clientHeight, SDL_WINDOW_HIDDEN);
+    if (!window_)
+      throw std::runtime_error(std::string("the window system refused the window (") + SDL_GetError() + ")");
+    windowId_ = SDL_GetWindowID(window_);
+    SetIcon(icon);
+  }
+
+  void ShowMainWindow() override {
+    if (window_) SDL_ShowWindow(window_);
+  }
+
+  void SetTitle(const std::string& title) override {
+    if (window_) SDL_SetWindowTitle(window_, Cp1252ToUtf8(title).c_str());
+  }
+
+  int FrameWidth() override {
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (!window_ || SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) return 0;
+    return left + right;
+  }
+
+  void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
+    if (window_) PresentToWindow(window_, framebuffer, rects);
+  }
+
+  int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
+    int id = nextBoxId_++;
+    try {
+      boxes_[id] = std::make_unique<SdlMessageBox>(id, text, caption, stopIcon, *text_, window_);
+    } catch (const std::exception& e) {
+      // Nobody could ever dismiss an unseen box: say it on stderr and let it go.
+      std::fprintf(stderr, "tarvolen: %s\n%s: %s\n", e.what(), caption.c_str(), text.c_str());
+      Event dismissed;
+      dismissed.type = Event::Type::DialogDismissed;
+      dismissed.id = id;
+      PostEvent(dismissed);
+    }
+    return id;
+  }
+
+  void CloseMessageBox(int id) override {
+    auto it = boxes_.find(id);
+    if (it == boxes_.end()) return;
+    bool hadKeyboard = it->second->HasKeyboard();
+    boxes_.erase(it);
+    // Without a window manager nobody else hands the keyboard back.
+    if (hadKeyboard && window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) {
+      auto top = TopBox();
+      if (top) SDL_SetWindowInputFocus(SDL_GetWindowFromID(top->WindowId()));
+      else SDL_SetWindowInputFocus(window_);
+    }
+  }
+
+  void Beep() override { PlaceholderBeep(); }
+  TextRenderer& Text() override { return *text_; }
+
+ private:
+  SdlMessageBox* BoxOfWindow(Uint32 windowId) {
+    for (auto& [id, box] : boxes_)
+      if (box->WindowId() == windowId) return box.get();
+    return nullptr;
+  }
+  SdlMessageBox* TopBox() { return boxes_.empty() ? nullptr : boxes_.rbegin()->second.get(); }
+
+  bool ToBox(SdlMessageBox* box, const SDL_Event& e, Event& out) {
+    if (!box || !box->Handle(e)) return false;
+    out = Event{};
+    out.type = Event::Type::DialogDismissed;
+    out.id = box->Id();
+    return true;
+  }
+
+  bool Translate(const SDL_Event& e, Event& out) {
+    if (e.type == userEvent_) {
+      auto* posted = static_cast<Event*>(e.user.data1);
+      out = *posted;
+      delete posted;
+      return true;
+    }
+    switch (e.type) {
+      case SDL_QUIT:
+        out = Event{};
+        out.type = Event::Type::Quit;
+        return true;
+      case SDL_WINDOWEVENT:
+        if (e.window.windowID != windowId_) return ToBox(BoxOfWindow(e.window.windowID), e, out);
+        return MainWindowEvent(e.window.event, out);
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        // A key without a window goes to the box on top, if any, as focus would have it.
+        SdlMessageBox* box = e.key.windowID ? BoxOfWindow(e.key.windowID) : TopBox();
+        if (box) return ToBox(box, e, out);
+        uint16_t vk = VirtualKeyOf(e.key.keysym);
+        if (!vk) return false;
+        out = Event::Key(e.type == SDL_KEYDOWN ? Event::Type::KeyDown : Event::Type::KeyUp, vk);
+        return true;
+      }
+      case SDL_MOUSEMOTION:
+        if (e.motion.windowID != windowId_) return ToBox(BoxOfWindow(e.motion.windowID), e, out);
+        out = Event::Mouse(Event::Type::MouseMove, e.motion.x, e.motion.y);
+        return true;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        if (e.button.windowID != windowId_) return ToBox(BoxOfWindow(e.button.windowID), e, out);
+        return MainWindowButton(e.button, out);
+      default:
+        return false;
+    }
+  }
+
+  bool MainWindowEvent(Uint8 what, Event& out) {
+    out = Event{};
+    switch (what) {
+      case SDL_WINDOWEVENT_CLOSE:
+        out.type = Event::Type::Quit;
+        return true;
+      case SDL_WINDOWEVENT_SHOWN:
+      case SDL_WINDOWEVENT_EXPOSED:
+      case SDL_WINDOWEVENT_RESTORED:
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        out.type = Event::Type::Expose;
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  bool MainWindowButton(const SDL_MouseButtonEvent& b, Event& out) {
+    auto button = ButtonOf(b.button);
+    if (!button) return false;
+    bool down = b.type == SDL_MOUSEBUTTONDOWN;
+    Uint32 bit = SDL_BUTTON(b.button);
+    bool wasHeld = held_ != 0;
+    held_ = down ? held_ | bit : held_ & ~bit;
+    // While a button is held its release must arrive, wherever the pointer is.
+    if (!wasHeld && held_) SDL_CaptureMouse(SDL_TRUE);
+    if (wasHeld && !held_) SDL_CaptureMouse(SDL_FALSE);
+    out = Event::Mouse(down ? Event::Type::MouseDown : Event::Type::MouseUp, b.x, b.y, *button);
+    return true;
+  }
+
+  void SetIcon(const ArgbImage& icon) {
+    if (icon.width <= 0 || icon.height <= 0 || icon.pixels.size() < size_t(icon.width) * size_t(icon.height))
+      return;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.pixels.data()), icon.width,
+                                                        icon.height, 32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!s) return;
+    SDL_SetWindowIcon(window_, s);
+    SDL_FreeSurface(s);
+  }
+
+  // Posted events still queued own their copies.
+  void DropPostedEvents() {
+    SDL_Event e;
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, userEvent_, userEvent_) > 0) delete static_cast<Event*>(e.user.data1);
+  }
+
+  SDL_Window* window_ = nullptr;
+  Uint32 windowId_ = 0;
+  Uint32 userEvent_ = 0;
+  Uint32 held_ = 0;  // mouse buttons held on the main window
+  std::unique_ptr<TextRenderer> text_;
+  std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
+  int nextBoxId_ = 1;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeSdlBackend() { return std::make_unique<SdlBackend>(); }
+
+}  // namespace tv
+
+// Sanitizer builds only: libdbus, which SDL's X11 input method support opens,
+// keeps a buffer that the leak checker sometimes reports at exit, with two
+// blocks hanging off it whose stacks the fast unwinder loses inside the
+// sanitizer's own library (built without frame pointers). Not ours to free.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:libubsan.so\n"; }

@@ -1,0 +1,111 @@
+#include "platform/sdl/sdl_dialog.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/sdl/sdl_codepage.h"
+#include "platform/sdl/sdl_present.h"
+
+namespace tv {
+namespace {
+
+// Wraps text at about five eighths of the screen, as desktop message boxes do.
+int MaxTextWidth(SDL_Window* owner) {
+  int display = owner ? SDL_GetWindowDisplayIndex(owner) : 0;
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(std::max(display, 0), &usable) != 0) return 480;
+  return std::max(200, usable.w * 5 / 8);
+}
+
+}  // namespace
+
+SdlMessageBox::SdlMessageBox(int id, const std::string& text, const std::string& caption, bool stopIcon,
+                             TextRenderer& renderer, SDL_Window* owner)
+    : id_(id), layout_(LayoutMessageBox(renderer, text, stopIcon, MaxTextWidth(owner))) {
+  int display = owner ? std::max(SDL_GetWindowDisplayIndex(owner), 0) : 0;
+  window_ = SDL_CreateWindow(Cp1252ToUtf8(caption).c_str(), SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                             SDL_WINDOWPOS_CENTERED_DISPLAY(display), layout_.width, layout_.height,
+                             SDL_WINDOW_HIDDEN);
+  if (!window_) throw std::runtime_error(std::string("cannot open a message box window: ") + SDL_GetError());
+  windowId_ = SDL_GetWindowID(window_);
+  if (owner) SDL_SetWindowModalFor(window_, owner);
+  SDL_ShowWindow(window_);
+  Draw();
+  // The box takes the keyboard, so Enter, Space and Escape reach it at once.
+  SDL_RaiseWindow(window_);
+  SDL_SetWindowInputFocus(window_);
+}
+
+SdlMessageBox::~SdlMessageBox() {
+  if (window_) SDL_DestroyWindow(window_);
+}
+
+bool SdlMessageBox::HasKeyboard() const { return SDL_GetKeyboardFocus() == window_; }
+
+void SdlMessageBox::Draw() {
+  Bitmap picture = PaintMessageBox(layout_, pressed_);
+  PresentToWindow(window_, picture, {Rect{0, 0, picture.width, picture.height}});
+}
+
+void SdlMessageBox::SetPressed(bool pressed) {
+  if (pressed == pressed_) return;
+  pressed_ = pressed;
+  Draw();
+}
+
+bool SdlMessageBox::Dismiss() {
+  if (dismissed_) return false;
+  dismissed_ = true;
+  return true;
+}
+
+bool SdlMessageBox::Handle(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+          return Dismiss();
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          Draw();
+          break;
+        default:
+          break;
+      }
+      return false;
+    case SDL_KEYDOWN:
+      // A key already held when the box opened only repeats: it must not
+      // dismiss a box its owner never saw.
+      if (e.key.repeat) return false;
+      switch (e.key.keysym.sym) {
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+        case SDLK_SPACE:
+        case SDLK_ESCAPE:
+          return Dismiss();
+        default:
+          return false;
+      }
+    case SDL_MOUSEBUTTONDOWN:
+      if (e.button.button == SDL_BUTTON_LEFT && layout_.ok.Contains(e.button.x, e.button.y)) {
+        tracking_ = true;
+        SetPressed(true);
+      }
+      return false;
+    case SDL_MOUSEMOTION:
+      if (tracking_) SetPressed(layout_.ok.Contains(e.motion.x, e.motion.y));
+      return false;
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button != SDL_BUTTON_LEFT || !tracking_) return false;
+      tracking_ = false;
+      SetPressed(false);
+      // Like a desktop button: pressed and released over it.
+      return layout_.ok.Contains(e.button.x, e.button.y) && Dismiss();
+    default:
+      return false;
+  }
+}
+
+}  // namespace tv

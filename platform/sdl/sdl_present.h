@@ -1,0 +1,16 @@
+#pragma once
+#include <SDL.h>
+
+#include <vector>
+
+#include "platform/bitmap.h"
+#include "platform/types.h"
+
+namespace tv {
+
+// Copies the given rectangles of a 0x00RRGGBB picture to the window's own
+// surface (converting when its format differs) and shows just those.
+// False when the window has no surface to draw on.
+bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vector<Rect>& rects);
+
+}  // namespace tv

@@ -1,0 +1,82 @@
+// The program itself on a real X server.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "tests/e2e/x11_driver.h"
+
+namespace tv::e2e {
+namespace {
+
+constexpr uint32_t kBlack = 0x000000, kLime = 0x00FF00;
+
+// Where the lime link label's ink lies in the top-right corner, if anywhere.
+struct Ink {
+  int left = 1 << 30, right = -1, top = 1 << 30;
+};
+Ink LimeInk(const Screenshot& s) {
+  Ink ink;
+  for (int y = 0; y < 20 && y < s.height; ++y)
+    for (int x = s.width - 160; x < s.width; ++x)
+      if (x >= 0 && s.At(x, y) == kLime) ink.left = std::min(ink.left, x), ink.right = std::max(ink.right, x),
+                                         ink.top = std::min(ink.top, y);
+  return ink;
+}
+
+class ProgramOnX : public ::testing::Test {
+ protected:
+  // Starts the program and waits for its window and its first picture.
+  void Start() {
+    desk_.Launch(TARVOLEN_PROGRAM);
+    auto w = desk_.WaitWindow("Tarvolen", 30s);
+    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
+    main_ = *w;
+    ASSERT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) { return LimeInk(s).right >= 0; }, 20s))
+        << "the link label never showed";
+  }
+  void TearDown() override {
+    if (HasFailure() && main_.id) {
+      desk_.Grab(main_.id).SavePng(::testing::TempDir() + "tarvolen_failure.png");
+      std::cerr << "stderr:\n" << desk_.Stderr();
+    }
+  }
+  Desktop desk_;
+  WindowInfo main_;
+};
+
+TEST_F(ProgramOnX, OpensItsWindowShowsTheMenuScreenAndClosesCleanly) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  EXPECT_EQ(main_.width, 586);
+  EXPECT_EQ(main_.height, 440);
+  EXPECT_EQ(desk_.CountWindows("Tarvolen"), 1) << "a message box at start-up";
+  Screenshot s = desk_.Grab(main_.id);
+  EXPECT_EQ(s.At(5, 300), kBlack);
+  EXPECT_EQ(s.At(580, 430), kBlack);
+  // The link label sits in the top-right corner, its cell touching x 585 and y 0.
+  Ink ink = LimeInk(s);
+  EXPECT_GE(ink.right, 580);
+  EXPECT_LE(ink.top, 4);
+  EXPECT_GT(ink.left, 400);
+
+  desk_.Close(main_.id);
+  auto status = desk_.WaitExit(2s);
+  ASSERT_TRUE(status) << "still running 2 s after the close request";
+  EXPECT_TRUE(status->Clean()) << Describe(*status);
+}
+
+// A measurement, run by hand: --gtest_also_run_disabled_tests --gtest_filter='*Idle*'.
+// The loop sleeps until the next timer or input, so an idle menu costs next to nothing.
+TEST_F(ProgramOnX, DISABLED_IdleCpuOverTenSeconds) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  double before = desk_.CpuSeconds();
+  auto t0 = std::chrono::steady_clock::now();
+  std::this_thread::sleep_for(10s);  // the measuring window, not a wait for anything
+  double used = desk_.CpuSeconds() - before;
+  double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  std::cout << "idle CPU: " << used << " s over " << wall << " s (" << 100.0 * used / wall << " %)\n";
+  RecordProperty("idle_cpu_seconds", std::to_string(used));
+  EXPECT_LT(used / wall, 0.02);
+}
+
+}  // namespace
+}  // namespace tv::e2e

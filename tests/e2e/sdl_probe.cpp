@@ -1,0 +1,113 @@
+// A stand-in program over the SDL backend alone: a window with a known
+// picture that writes every event it receives to stdout, one per line.
+// The end-to-end suite drives it to check the backend; run it by hand under
+// Xvfb to look at the window and the message boxes.
+//   m: message box with two lines   e: error box with the stop icon
+//   r: a red square at (0, 0)       p: an event posted from another thread
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <thread>
+
+#include "platform/sdl/sdl_backend.h"
+
+namespace {
+
+const char* Name(tv::Event::Type t) {
+  using T = tv::Event::Type;
+  switch (t) {
+    case T::KeyDown: return "KeyDown";
+    case T::KeyUp: return "KeyUp";
+    case T::MouseMove: return "MouseMove";
+    case T::MouseDown: return "MouseDown";
+    case T::MouseUp: return "MouseUp";
+    case T::Quit: return "Quit";
+    case T::DialogDismissed: return "DialogDismissed";
+    case T::MediaNotify: return "MediaNotify";
+    case T::Expose: return "Expose";
+  }
+  return "?";
+}
+
+const char* ButtonName(tv::MouseButton b) {
+  return b == tv::MouseButton::Left ? "L" : b == tv::MouseButton::Right ? "R" : "M";
+}
+
+// Black, a lime bar touching the top-right corner, a white dot at (100, 100).
+tv::Bitmap Picture(int w, int h) {
+  tv::Bitmap b(w, h, 0x000000);
+  for (int y = 0; y < 13; ++y)
+    for (int x = w - 100; x < w; ++x) b.Set(x, y, 0x00FF00);
+  b.Set(100, 100, 0xFFFFFF);
+  return b;
+}
+
+int Run(const std::string& title) {
+  auto backend = tv::MakeSdlBackend();
+  const int w = 586, h = 440;
+  tv::ArgbImage icon{2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000}};
+  backend->CreateMainWindow(w, h, title, icon);
+  tv::Bitmap fb = Picture(w, h);
+  backend->Present(fb, {tv::Rect{0, 0, w, h}});
+  backend->ShowMainWindow();
+  std::printf("FrameWidth %d\n", backend->FrameWidth());
+  tv::TextMask m = backend->Text().Render(tv::FontSpec{}, "Player 1");
+  std::printf("Text %d %d\n", m.width, m.height);
+  std::printf("Ready\n");
+  for (;;) {
+    tv::Event ev;
+    if (!backend->WaitEvent(ev, -1, false)) continue;
+    using T = tv::Event::Type;
+    switch (ev.type) {
+      case T::KeyDown:
+      case T::KeyUp:
+        std::printf("%s %d\n", Name(ev.type), ev.key);
+        break;
+      case T::MouseMove:
+      case T::MouseDown:
+      case T::MouseUp:
+        std::printf("%s %d %d %s\n", Name(ev.type), ev.x, ev.y, ButtonName(ev.button));
+        break;
+      case T::DialogDismissed:
+      case T::MediaNotify:
+        std::printf("%s %d %u\n", Name(ev.type), ev.id, ev.param);
+        if (ev.type == T::DialogDismissed) backend->CloseMessageBox(ev.id);
+        break;
+      case T::Quit:
+        std::printf("Quit\n");
+        return 0;
+      case T::Expose:
+        std::printf("Expose\n");
+        backend->Present(fb, {tv::Rect{0, 0, w, h}});
+        break;
+    }
+    if (ev.type != T::KeyDown) continue;
+    if (ev.key == 'M') std::printf("Opened %d\n", backend->OpenMessageBox("Player 1 Won!\rWell done.", title, false));
+    if (ev.key == 'E') std::printf("Opened %d\n", backend->OpenMessageBox("Cannot open file 9.bmp.", title, true));
+    if (ev.key == 'R') {
+      for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) fb.Set(x, y, 0xFF0000);
+      backend->Present(fb, {tv::Rect{0, 0, 10, 10}});
+      std::printf("Red\n");
+    }
+    if (ev.key == 'P') {
+      tv::Event posted;
+      posted.type = T::MediaNotify;
+      posted.id = 7;
+      posted.param = 1;
+      std::thread([&] { backend->PostEvent(posted); }).join();
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  try {
+    return Run(argc > 1 ? argv[1] : "Probe");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+}
