@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kWidth = 593;
 constexpr int kHeight = 402;
-constexpr int kQuality = 95;
+constexpr int kQuality = 99;
 
 struct Rgb {
   double r, g, b;
@@ -164,8 +164,9 @@ Rgb Shade(int px, int py) {
 
   // Clouds thin out and the air takes over right at the limb.
   c = Atmosphere(c, depth);
-  // Anti-alias the limb against the sky.
-  if (depth < 0.5) c = Mix(kSky, c, depth + 0.5);
+  // Soften the limb against the sky over three pixels: a hard edge would ring
+  // in the JPEG and stain the sky above it.
+  if (depth < 2.5) c = Mix(kSky, c, SmoothStep(-0.5, 2.5, depth));
   return c;
 }
 

@@ -1,0 +1,421 @@
+// The level-picture loader: the files the build ships, every bitmap layout a
+// picture file may use, and the two errors a bad file must give.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "assets/disc.h"
+#include "platform/exceptions.h"
+#include "platform/picture_file.h"
+#include "tests/fuzz/bmp_writer.h"
+
+namespace tv {
+namespace {
+
+namespace fs = std::filesystem;
+using tvtest::BmpFields;
+using tvtest::BuildBmp;
+using tvtest::PackRle8;
+using tvtest::PackRows;
+
+constexpr const char* kNotValid = "Bitmap image is not valid";
+
+class PictureFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() /
+           ("tarvolen_pictures_" + std::to_string(::getpid()) + "_" + info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+    std::string path = (dir_ / name).string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+  }
+  Bitmap Load(const std::vector<uint8_t>& bytes) { return LoadBitmapFile(Write("p.bmp", bytes)); }
+
+  // The text of the error that loading `bytes` raises, or a marker.
+  std::string InvalidText(const std::vector<uint8_t>& bytes) {
+    try {
+      Load(bytes);
+    } catch (const EInvalidGraphic& e) {
+      return e.what();
+    } catch (const std::exception& e) {
+      return std::string("other error: ") + e.what();
+    }
+    return "loaded";
+  }
+
+  fs::path dir_;
+};
+
+std::string OpenErrorText(const std::string& path) {
+  try {
+    LoadBitmapFile(path);
+  } catch (const EFOpenError& e) {
+    return e.what();
+  } catch (const std::exception& e) {
+    return std::string("other error: ") + e.what();
+  }
+  return "loaded";
+}
+
+// A 5 x 3 picture with no symmetry, so a flipped or shifted decode shows.
+constexpr int kW = 5, kH = 3;
+const std::vector<uint32_t> kPalette = {0xFFFFFF, 0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+                                        0x123456, 0xABCDEF, 0x808080};
+const std::vector<uint32_t> kIndices = {1, 2, 3, 4, 5,  //
+                                        6, 7, 0, 1, 2,  //
+                                        0, 0, 3, 3, 6};
+
+std::vector<uint32_t> PaletteOf(int bits) {
+  std::vector<uint32_t> p = kPalette;
+  p.resize(size_t(1) << bits, 0x777777);
+  return p;
+}
+// Indices brought into range of a small palette.
+std::vector<uint32_t> IndicesFor(int bits) {
+  std::vector<uint32_t> v = kIndices;
+  for (auto& i : v) i %= (1u << bits);
+  return v;
+}
+Bitmap Expected(const std::vector<uint32_t>& indices, const std::vector<uint32_t>& palette, int w = kW, int h = kH) {
+  Bitmap b(w, h);
+  for (size_t i = 0; i < indices.size(); ++i) b.pixels[i] = palette[indices[i]];
+  return b;
+}
+std::vector<uint32_t> Colours() {
+  std::vector<uint32_t> c;
+  for (uint32_t i : kIndices) c.push_back(kPalette[i]);
+  return c;
+}
+
+BmpFields Fields(int32_t w, int32_t h, int bits, uint32_t compression = 0, std::vector<uint32_t> palette = {}) {
+  BmpFields f;
+  f.width = w;
+  f.height = h;
+  f.bitCount = uint16_t(bits);
+  f.compression = compression;
+  f.palette = std::move(palette);
+  return f;
+}
+
+void ExpectPixels(const Bitmap& got, const Bitmap& want) {
+  ASSERT_EQ(got.width, want.width);
+  ASSERT_EQ(got.height, want.height);
+  for (int y = 0; y < want.height; ++y)
+    for (int x = 0; x < want.width; ++x) EXPECT_EQ(got.At(x, y), want.At(x, y)) << x << "," << y;
+}
+
+TEST_F(PictureFile, ShippedLevelPicturesLoadAsDrawn) {
+  for (int level = 1; level <= kLevelCount; ++level) {
+    SCOPED_TRACE(level);
+    std::string path = std::string(TARVOLEN_DATA_DIR) + "/" + std::to_string(level) + ".bmp";
+    Bitmap b = LoadBitmapFile(path);
+    EXPECT_EQ(b.width, LevelSide(level));
+    EXPECT_EQ(b.height, LevelSide(level));
+    EXPECT_EQ(b.At(0, b.height - 1), 0xFFFFFFu);
+    EXPECT_FALSE(b.monochrome);
+    EXPECT_EQ(b.pixels, LevelPicture(level).pixels);
+    // 24 bits per pixel, as the header says.
+    std::ifstream f(path, std::ios::binary);
+    char header[30] = {};
+    f.read(header, 30);
+    EXPECT_EQ(uint8_t(header[28]) | uint8_t(header[29]) << 8, 24);
+  }
+}
+
+class PictureDepth : public PictureFile, public ::testing::WithParamInterface<std::tuple<int, bool>> {};
+
+TEST_P(PictureDepth, IndexedAndTrueColourLoadInBothRowOrders) {
+  const auto [bits, topDown] = GetParam();
+  BmpFields f;
+  f.width = kW;
+  f.height = topDown ? -kH : kH;
+  f.bitCount = uint16_t(bits);
+  Bitmap want;
+  std::vector<uint32_t> values;
+  if (bits <= 8) {
+    f.palette = PaletteOf(bits);
+    values = IndicesFor(bits);
+    want = Expected(values, f.palette);
+  } else {
+    values = Colours();
+    want = Expected(kIndices, kPalette);
+    if (bits == 32)
+      for (auto& v : values) v |= 0x5A000000;  // whatever the fourth byte holds, colour is kept
+  }
+  Bitmap got = Load(BuildBmp(f, PackRows(kW, kH, bits, topDown, values)));
+  ExpectPixels(got, want);
+  EXPECT_EQ(got.monochrome, bits == 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, PictureDepth,
+                         ::testing::Combine(::testing::Values(1, 2, 4, 8, 24, 32), ::testing::Bool()));
+
+TEST_F(PictureFile, TwoColourFileIsMonochromeWhateverItsColours) {
+  BmpFields f;
+  f.width = 3;
+  f.height = 2;
+  f.bitCount = 1;
+  f.palette = {0x0000FF, 0x00FF00};  // blue and green, no white at all
+  Bitmap b = Load(BuildBmp(f, PackRows(3, 2, 1, false, {0, 1, 0, 1, 1, 0})));
+  EXPECT_TRUE(b.monochrome);
+  EXPECT_EQ(b.At(0, 0), 0x0000FFu);
+  EXPECT_EQ(b.At(1, 0), 0x00FF00u);
+  EXPECT_EQ(b.At(2, 1), 0x0000FFu);
+  EXPECT_EQ(b.TransparentPixel(), 0xFFFFFFu);
+}
+
+TEST_F(PictureFile, SixteenBitsAreFiveFiveFiveUnlessMasked) {
+  BmpFields f;
+  f.width = 2;
+  f.height = 1;
+  f.bitCount = 16;
+  Bitmap plain = Load(BuildBmp(f, PackRows(2, 1, 16, false, {0x7C00, 0x001F})));
+  EXPECT_EQ(plain.At(0, 0), 0xFF0000u);
+  EXPECT_EQ(plain.At(1, 0), 0x0000FFu);
+
+  f.compression = 3;
+  f.masks = {0xF800, 0x07E0, 0x001F};
+  Bitmap masked = Load(BuildBmp(f, PackRows(2, 1, 16, false, {0x07E0, 0xFFFF})));
+  EXPECT_EQ(masked.At(0, 0), 0x00FF00u);
+  EXPECT_EQ(masked.At(1, 0), 0xFFFFFFu);
+}
+
+TEST_F(PictureFile, Rle8RunsLoad) {
+  BmpFields f;
+  f.width = kW;
+  f.height = kH;
+  f.bitCount = 8;
+  f.compression = 1;
+  f.palette = PaletteOf(8);
+  Bitmap got = Load(BuildBmp(f, PackRle8(kW, kH, kIndices)));
+  ExpectPixels(got, Expected(kIndices, f.palette));
+  EXPECT_FALSE(got.monochrome);
+}
+
+TEST_F(PictureFile, Rle8AbsoluteModeAndRle4Load) {
+  BmpFields f;
+  f.width = 4;
+  f.height = 2;
+  f.bitCount = 8;
+  f.compression = 1;
+  f.palette = PaletteOf(8);
+  // Bottom row: three literal pixels (padded to a word) then a run of one;
+  // top row: a run of four.
+  Bitmap rle8 = Load(BuildBmp(f, {0, 3, 2, 3, 4, 0, 1, 5, 0, 0, 4, 6, 0, 0, 0, 1}));
+  ExpectPixels(rle8, Expected({6, 6, 6, 6, 2, 3, 4, 5}, f.palette, 4, 2));
+
+  f.bitCount = 4;
+  f.compression = 2;
+  f.palette = PaletteOf(4);
+  // RLE4 runs alternate the two nibbles of their byte.
+  Bitmap rle4 = Load(BuildBmp(f, {4, 0x12, 0, 0, 4, 0x77, 0, 0, 0, 1}));
+  ExpectPixels(rle4, Expected({7, 7, 7, 7, 1, 2, 1, 2}, f.palette, 4, 2));
+}
+
+TEST_F(PictureFile, Os2HeaderLoads) {
+  BmpFields f;
+  f.infoSize = 12;
+  f.width = kW;
+  f.height = kH;
+  f.bitCount = 8;
+  f.palette = PaletteOf(8);
+  ExpectPixels(Load(BuildBmp(f, PackRows(kW, kH, 8, false, kIndices))), Expected(kIndices, f.palette));
+  f.bitCount = 24;
+  f.palette.clear();
+  ExpectPixels(Load(BuildBmp(f, PackRows(kW, kH, 24, false, Colours()))), Expected(kIndices, kPalette));
+}
+
+TEST_F(PictureFile, LongerWindowsHeadersLoad) {
+  for (uint32_t size : {52u, 56u, 108u, 124u}) {
+    BmpFields f;
+    f.infoSize = size;
+    f.width = kW;
+    f.height = kH;
+    ExpectPixels(Load(BuildBmp(f, PackRows(kW, kH, 24, false, Colours()))), Expected(kIndices, kPalette));
+  }
+}
+
+TEST_F(PictureFile, MissingFileGivesTheOpenErrorWithItsPath) {
+  std::string path = (dir_ / "1.bmp").string();
+  EXPECT_EQ(OpenErrorText(path), "Cannot open file \"" + path + "\". No such file or directory");
+  std::string deeper = (dir_ / "nowhere" / "2.bmp").string();
+  EXPECT_EQ(OpenErrorText(deeper), "Cannot open file \"" + deeper + "\". No such file or directory");
+}
+
+TEST_F(PictureFile, DirectoryGivesTheOpenError) {
+  std::string path = (dir_ / "3.bmp").string();
+  fs::create_directory(path);
+  EXPECT_EQ(OpenErrorText(path), "Cannot open file \"" + path + "\". Is a directory");
+}
+
+TEST_F(PictureFile, PipeGivesTheOpenErrorWithoutWaiting) {
+  std::string path = (dir_ / "4.bmp").string();
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  EXPECT_EQ(OpenErrorText(path), "Cannot open file \"" + path + "\". Invalid argument");
+}
+
+TEST_F(PictureFile, UnreadableFileGivesTheOpenError) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  std::string path = Write("5.bmp", BuildBmp({}, {1, 2, 3, 0}));
+  fs::permissions(path, fs::perms::none);
+  EXPECT_EQ(OpenErrorText(path), "Cannot open file \"" + path + "\". Permission denied");
+}
+
+// A valid 24-bit file to break in the tests below.
+std::vector<uint8_t> Valid24() {
+  BmpFields f;
+  f.width = kW;
+  f.height = kH;
+  return BuildBmp(f, PackRows(kW, kH, 24, false, Colours()));
+}
+void Poke32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+  for (int k = 0; k < 4; ++k) b[at + size_t(k)] = uint8_t(v >> (8 * k));
+}
+
+TEST_F(PictureFile, EmptyTruncatedOrForeignFilesAreNotValid) {
+  EXPECT_EQ(InvalidText({}), kNotValid);
+  EXPECT_EQ(InvalidText({'B', 'M'}), kNotValid);
+  std::vector<uint8_t> valid = Valid24();
+  ASSERT_EQ(InvalidText(valid), "loaded");
+  EXPECT_EQ(InvalidText({valid.begin(), valid.begin() + 30}), kNotValid);   // inside the header
+  EXPECT_EQ(InvalidText({valid.begin(), valid.end() - 1}), kNotValid);      // last row short
+  EXPECT_EQ(InvalidText({valid.begin(), valid.begin() + 54}), kNotValid);   // no pixels at all
+  std::vector<uint8_t> magic = valid;
+  magic[0] = 'P';
+  magic[1] = 'K';
+  EXPECT_EQ(InvalidText(magic), kNotValid);
+  std::string text = "just some text, not a picture at all";
+  EXPECT_EQ(InvalidText({text.begin(), text.end()}), kNotValid);
+}
+
+TEST_F(PictureFile, AbsurdSizesAreRefusedBeforeAnyAllocation) {
+  // Each header claims a picture that would need gigabytes.
+  for (auto [w, h] : {std::pair{100000, 1}, {1, 100000}, {16384, 16384}, {0x7FFFFFFF, 0x7FFFFFFF}}) {
+    std::vector<uint8_t> b = Valid24();
+    Poke32(b, 18, uint32_t(w));
+    Poke32(b, 22, uint32_t(h));
+    EXPECT_EQ(InvalidText(b), kNotValid) << w << "x" << h;
+  }
+  // An RLE file is small whatever it claims; its size alone is checked.
+  BmpFields f;
+  f.width = 16384;
+  f.height = 16384;
+  f.bitCount = 8;
+  f.compression = 1;
+  f.palette = PaletteOf(8);
+  EXPECT_EQ(InvalidText(BuildBmp(f, {0, 1})), kNotValid);
+}
+
+TEST_F(PictureFile, NonsenseFieldsAreNotValid) {
+  auto with = [](size_t at, uint32_t v) {
+    std::vector<uint8_t> b = Valid24();
+    Poke32(b, at, v);
+    return b;
+  };
+  EXPECT_EQ(InvalidText(with(18, 0)), kNotValid);               // width 0
+  EXPECT_EQ(InvalidText(with(18, uint32_t(-5))), kNotValid);    // negative width
+  EXPECT_EQ(InvalidText(with(22, 0)), kNotValid);               // height 0
+  EXPECT_EQ(InvalidText(with(22, 0x80000000u)), kNotValid);     // height with no positive twin
+  EXPECT_EQ(InvalidText(with(10, 0xFFFFFFF0u)), kNotValid);     // pixels beyond the end
+  EXPECT_EQ(InvalidText(with(14, 20)), kNotValid);              // unknown header size
+  EXPECT_EQ(InvalidText(with(14, 0xFFFFFFFFu)), kNotValid);
+  EXPECT_EQ(InvalidText(with(30, 4)), kNotValid);               // JPEG inside
+  EXPECT_EQ(InvalidText(with(30, 1)), kNotValid);               // RLE8 at 24 bits
+  for (uint16_t bits : {0, 3, 7, 12, 48, 64}) {
+    std::vector<uint8_t> b = Valid24();
+    b[28] = uint8_t(bits);
+    b[29] = uint8_t(bits >> 8);
+    EXPECT_EQ(InvalidText(b), kNotValid) << bits << " bits";
+  }
+}
+
+TEST_F(PictureFile, PalettesMustBeThereAndCoverEveryPixel) {
+  BmpFields f;
+  f.width = kW;
+  f.height = kH;
+  f.bitCount = 8;
+  f.palette = {0xFFFFFF, 0x000000};
+  f.coloursUsed = 2;
+  // An index beyond a two-entry palette, stored plainly and run-length coded.
+  EXPECT_EQ(InvalidText(BuildBmp(f, PackRows(kW, kH, 8, false, kIndices))), kNotValid);
+  f.compression = 1;
+  EXPECT_EQ(InvalidText(BuildBmp(f, PackRle8(kW, kH, kIndices))), kNotValid);
+  // A palette cut short by the end of the file.
+  std::vector<uint8_t> b = BuildBmp(Fields(1, 1, 8), {});
+  EXPECT_EQ(InvalidText(b), kNotValid);
+}
+
+TEST_F(PictureFile, BrokenRunLengthDataIsNotValid) {
+  BmpFields f;
+  f.width = 4;
+  f.height = 2;
+  f.bitCount = 8;
+  f.compression = 1;
+  f.palette = PaletteOf(8);
+  EXPECT_EQ(InvalidText(BuildBmp(f, {4, 1, 0})), kNotValid);           // ends inside an escape
+  EXPECT_EQ(InvalidText(BuildBmp(f, {0, 200, 1, 2})), kNotValid);      // literal run past the data
+  f.height = -2;
+  EXPECT_EQ(InvalidText(BuildBmp(f, PackRle8(4, 2, {1, 1, 1, 1, 2, 2, 2, 2}))), kNotValid);  // top-down RLE
+}
+
+// Mutations of valid files of every kind: each load gives a picture or the
+// not-valid error, never a crash or another error. Seeded, so a failure
+// repeats.
+TEST_F(PictureFile, MutatedFilesNeverCrash) {
+  std::vector<std::vector<uint8_t>> seeds = {Valid24()};
+  for (int bits : {1, 4, 8, 32}) {
+    BmpFields f = Fields(kW, kH, bits, 0, bits <= 8 ? PaletteOf(bits) : std::vector<uint32_t>{});
+    seeds.push_back(BuildBmp(f, PackRows(kW, kH, bits, false, bits <= 8 ? IndicesFor(bits) : Colours())));
+  }
+  seeds.push_back(BuildBmp(Fields(kW, kH, 8, 1, PaletteOf(8)),
+                           PackRle8(kW, kH, kIndices)));
+  seeds.push_back(BuildBmp(Fields(4, 2, 4, 2, PaletteOf(4)),
+                           {4, 0x12, 0, 0, 4, 0x77, 0, 0, 0, 1}));
+  const uint32_t extremes[] = {0, 1, 2, 0x7FFF, 0x8000, 0xFFFF, 0x7FFFFFFF, 0x80000000u, 0xFFFFFFFFu, 40, 12, 64};
+
+  std::mt19937 rng(20240611);
+  int loaded = 0, refused = 0;
+  for (int i = 0; i < 4000; ++i) {
+    std::vector<uint8_t> b = seeds[rng() % seeds.size()];
+    const int edits = 1 + int(rng() % 4);
+    for (int e = 0; e < edits && !b.empty(); ++e) {
+      switch (rng() % 4) {
+        case 0: b[rng() % b.size()] ^= uint8_t(1u << (rng() % 8)); break;
+        case 1: b[rng() % b.size()] = uint8_t(rng()); break;
+        case 2:
+          if (b.size() >= 58) Poke32(b, 2 + (rng() % 14) * 4, extremes[rng() % std::size(extremes)]);
+          break;
+        case 3: b.resize(rng() % (b.size() + 1)); break;
+      }
+    }
+    try {
+      Bitmap p = DecodeBitmap(b.data(), b.size());
+      ASSERT_GT(p.width, 0);
+      ASSERT_GT(p.height, 0);
+      ASSERT_EQ(p.pixels.size(), size_t(p.width) * size_t(p.height));
+      ++loaded;
+    } catch (const EInvalidGraphic& e) {
+      ASSERT_STREQ(e.what(), kNotValid);
+      ++refused;
+    }
+  }
+  // Both outcomes must actually be exercised.
+  EXPECT_GT(loaded, 100);
+  EXPECT_GT(refused, 100);
+}
+
+}  // namespace
+}  // namespace tv
