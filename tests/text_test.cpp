@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "platform/sdl/sdl_codepage.h"
+#include "platform/sdl/sdl_msgbox_layout.h"
 #include "platform/sdl/sdl_text.h"
 
 namespace tv {
@@ -133,6 +134,115 @@ TEST(CodePage, MapsTheWesternPageToUtf8) {
   EXPECT_EQ(Cp1252ToUtf8("\x81"), "\xEF\xBF\xBD");          // unassigned
   EXPECT_EQ(Cp1252ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
   EXPECT_EQ(Cp1252ToUtf8(""), "");
+}
+
+
+using Lines = std::vector<std::string>;
+
+TEST(MessageLines, CarriageReturnsAndNewlinesEachBreakOnce) {
+  EXPECT_EQ(SplitMessageLines("Player 1 Won!"), Lines{"Player 1 Won!"});
+  EXPECT_EQ(SplitMessageLines("one\rtwo"), (Lines{"one", "two"}));
+  EXPECT_EQ(SplitMessageLines("one\r\ntwo\nthree"), (Lines{"one", "two", "three"}));
+  EXPECT_EQ(SplitMessageLines("one\r\rtwo"), (Lines{"one", "", "two"}));
+  EXPECT_EQ(SplitMessageLines("one\n\rtwo"), (Lines{"one", "", "two"}));
+  EXPECT_EQ(SplitMessageLines("end\r"), (Lines{"end", ""}));
+  EXPECT_EQ(SplitMessageLines(""), Lines{""});
+}
+
+class MessageBoxPicture : public TextRender {
+ protected:
+  static int Width(const std::string& s) { return text_->Render(Sans(), s).width; }
+  static int Count(const Bitmap& b, Rect r, Pixel p) {
+    int n = 0;
+    for (int y = r.y; y < r.Bottom(); ++y)
+      for (int x = r.x; x < r.Right(); ++x) n += b.At(x, y) == p;
+    return n;
+  }
+};
+
+TEST_F(MessageBoxPicture, LongLinesWrapAtSpacesWithinTheWidth) {
+  const std::string line = "Cannot open file /usr/lib/tarvolen/5.bmp because it does not exist here";
+  Lines pieces = WrapLine(*text_, Sans(), line, 150);
+  ASSERT_GT(pieces.size(), 2u);
+  std::string joined;
+  for (const auto& p : pieces) {
+    EXPECT_LE(Width(p), 150) << p;
+    EXPECT_FALSE(p.empty());
+    joined += (joined.empty() ? "" : " ") + p;
+  }
+  EXPECT_EQ(joined, line);
+  EXPECT_EQ(WrapLine(*text_, Sans(), "Short", 150), Lines{"Short"});
+  EXPECT_EQ(WrapLine(*text_, Sans(), "", 150), Lines{""});
+}
+
+TEST_F(MessageBoxPicture, AWordWiderThanTheBoxIsCutBetweenCharacters) {
+  std::string word(80, 'W');
+  Lines pieces = WrapLine(*text_, Sans(), word, 100);
+  ASSERT_GT(pieces.size(), 1u);
+  std::string joined;
+  for (const auto& p : pieces) {
+    EXPECT_LE(Width(p), 100);
+    joined += p;
+  }
+  EXPECT_EQ(joined, word);
+}
+
+TEST_F(MessageBoxPicture, TextIconAndButtonDoNotOverlapAndStayInside) {
+  for (bool stop : {false, true}) {
+    MessageBoxLayout l = LayoutMessageBox(*text_, "Congratulations!\rYou have won every level.", stop, 400);
+    Rect client{0, 0, l.width, l.height};
+    ASSERT_EQ(l.lines.size(), 2u);
+    EXPECT_EQ(l.ok.Intersect(client), l.ok);
+    EXPECT_NEAR(l.ok.x + l.ok.w / 2, l.width / 2, 1) << "OK is centred";
+    for (const auto& line : l.lines) {
+      Rect r{line.at.x, line.at.y, line.mask.width, line.mask.height};
+      EXPECT_EQ(r.Intersect(client), r);
+      EXPECT_FALSE(r.Intersects(l.ok));
+      if (stop) {
+        EXPECT_FALSE(r.Intersects(l.icon));
+      }
+    }
+    EXPECT_GT(l.lines[1].at.y, l.lines[0].at.y);
+    if (stop) {
+      EXPECT_EQ(l.icon.Intersect(client), l.icon);
+    }
+  }
+}
+
+TEST_F(MessageBoxPicture, AnEmptyTextStillGivesABoxWithItsButton) {
+  MessageBoxLayout l = LayoutMessageBox(*text_, "", false, 400);
+  EXPECT_GE(l.width, l.ok.Right());
+  EXPECT_GT(l.height, l.ok.h);
+  Bitmap b = PaintMessageBox(l, false);
+  EXPECT_EQ(b.width, l.width);
+  EXPECT_EQ(b.height, l.height);
+  EXPECT_GT(Count(b, l.ok, 0x000000), 0) << "the button's frame and caption";
+}
+
+TEST_F(MessageBoxPicture, OnlyTheErrorBoxShowsTheRedStopIcon) {
+  const std::string msg = "Cannot open file 9.bmp.";
+  MessageBoxLayout plain = LayoutMessageBox(*text_, msg, false, 400);
+  MessageBoxLayout error = LayoutMessageBox(*text_, msg, true, 400);
+  Bitmap p = PaintMessageBox(plain, false), e = PaintMessageBox(error, false);
+  EXPECT_EQ(Count(p, {0, 0, p.width, p.height}, 0xFF0000), 0);
+  EXPECT_GT(Count(e, error.icon, 0xFF0000), 200);
+  EXPECT_GT(Count(e, error.icon, 0xFFFFFF), 20) << "the cross";
+  EXPECT_GT(error.width, plain.width);
+  // The text is drawn in black where its line lies.
+  const auto& line = plain.lines[0];
+  EXPECT_GT(Count(p, {line.at.x, line.at.y, line.mask.width, line.mask.height}, 0x000000), 30);
+}
+
+TEST_F(MessageBoxPicture, APressedButtonLooksDifferent) {
+  MessageBoxLayout l = LayoutMessageBox(*text_, "Player 2 Won!", false, 400);
+  Bitmap up = PaintMessageBox(l, false), down = PaintMessageBox(l, true);
+  EXPECT_NE(up.pixels, down.pixels);
+  // Only the button changes.
+  for (int y = 0; y < l.height; ++y)
+    for (int x = 0; x < l.width; ++x)
+      if (!l.ok.Contains(x, y)) {
+        ASSERT_EQ(up.At(x, y), down.At(x, y)) << x << "," << y;
+      }
 }
 
 }  // namespace

@@ -82,12 +82,25 @@ bool SdlMessageBox::Handle(const SDL_Event& e) {
       switch (e.key.keysym.sym) {
         case SDLK_RETURN:
         case SDLK_KP_ENTER:
-        case SDLK_SPACE:
         case SDLK_ESCAPE:
           return Dismiss();
+        case SDLK_SPACE:
+          // Space pushes the button and its release clicks it, so the
+          // release is the box's and never reaches the window beneath.
+          spaceHeld_ = true;
+          SetPressed(true);
+          return false;
         default:
           return false;
       }
+    case SDL_KEYUP: {
+      if (e.key.keysym.sym != SDLK_SPACE || !spaceHeld_) return false;
+      spaceHeld_ = false;
+      SetPressed(false);
+      // SDL releases every held key when the keyboard leaves the window; that
+      // release cancels the push, as a desktop button's lost focus does.
+      return SDL_GetKeyboardFocus() == window_ && Dismiss();
+    }
     case SDL_MOUSEBUTTONDOWN:
       if (e.button.button == SDL_BUTTON_LEFT && layout_.ok.Contains(e.button.x, e.button.y)) {
         tracking_ = true;

@@ -39,6 +39,7 @@ class SdlMessageBox {
   MessageBoxLayout layout_;
   bool pressed_ = false;    // the button shows pressed
   bool tracking_ = false;   // the left button went down on OK
+  bool spaceHeld_ = false;  // Space went down in the box
   bool dismissed_ = false;
 };
 

@@ -10,7 +10,7 @@
 namespace tv::e2e {
 namespace {
 
-constexpr uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kLime = 0x00FF00, kRed = 0xFF0000;
+constexpr uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF, kLime = 0x00FF00, kRed = 0xFF0000, kFace = 0xC0C0C0;
 
 class SdlBackendOnX : public ::testing::Test {
  protected:
@@ -52,6 +52,8 @@ class SdlBackendOnX : public ::testing::Test {
     EXPECT_TRUE(box) << "no message box appeared";
     return box.value_or(WindowInfo{});
   }
+  // Waits until the box has its first picture: a grey face, not a black void.
+  bool Drawn(const WindowInfo& box) { return desk_.WaitPixel(box.id, 1, 1, kFace); }
   // The OK button lies centred at the bottom of the box.
   static std::pair<int, int> OkButton(const WindowInfo& box) { return {box.width / 2, box.height - 12 - 11}; }
 
@@ -156,14 +158,30 @@ TEST_F(SdlBackendOnX, MessageBoxIsASmallCentredWindowThatTheKeysDismiss) {
     EXPECT_TRUE(desk_.WaitStdoutLine("DialogDismissed " + std::to_string(id) + " 0", 10s)) << key;
     EXPECT_TRUE(WaitUntil([&] { return desk_.CountWindows("Probe") == 1; }, 10s)) << key;
   }
-  // The box took the keys: none reached the main window.
+  // The box took the keys: none went down in the main window.
   EXPECT_TRUE(LinesStarting("KeyDown 13").empty());
   EXPECT_TRUE(LinesStarting("KeyDown 27").empty());
+  EXPECT_TRUE(LinesStarting("KeyDown 32").empty());
+}
+
+TEST_F(SdlBackendOnX, SpaceClicksOkOnItsReleaseWhichStaysWithTheBox) {
+  WindowInfo box = OpenBox("m");
+  ASSERT_TRUE(Drawn(box));
+  desk_.KeyDown(box.id, "space");
+  // A marker that leaves the keyboard where it is: the box has had the key-down.
+  desk_.Click(main_.id, 5, 5);
+  ASSERT_TRUE(desk_.WaitStdoutLine("MouseUp 5 5 L", 10s));
+  EXPECT_EQ(desk_.CountWindows("Probe"), 2);
+  EXPECT_TRUE(LinesStarting("DialogDismissed").empty());
+  desk_.KeyUp(box.id, "space");
+  EXPECT_TRUE(desk_.WaitStdoutLine("DialogDismissed 1 0", 10s));
+  // A release reaching the game would fire a shot nobody charged.
+  EXPECT_TRUE(LinesStarting("KeyUp 32").empty());
 }
 
 TEST_F(SdlBackendOnX, MessageBoxShowsItsLinesAndOnlyTheErrorBoxHasTheStopIcon) {
   WindowInfo plain = OpenBox("m");
-  ASSERT_TRUE(desk_.WaitPicture(plain.id, [](const Screenshot& s) { return s.AnyIn(0, 0, s.width, 30, kBlack); }));
+  ASSERT_TRUE(Drawn(plain));
   Screenshot p = desk_.Grab(plain.id);
   EXPECT_FALSE(p.AnyIn(0, 0, p.width, p.height, kRed));
   // Two lines of text ("\r" breaks the line): ink in two bands above the button.
@@ -174,14 +192,14 @@ TEST_F(SdlBackendOnX, MessageBoxShowsItsLinesAndOnlyTheErrorBoxHasTheStopIcon) {
   ASSERT_TRUE(WaitUntil([&] { return desk_.CountWindows("Probe") == 1; }, 10s));
 
   WindowInfo error = OpenBox("e");
-  EXPECT_TRUE(desk_.WaitPicture(error.id, [](const Screenshot& s) { return s.AnyIn(0, 0, 60, 60, kRed); }));
+  ASSERT_TRUE(Drawn(error));
   Screenshot e = desk_.Grab(error.id);
   EXPECT_TRUE(e.AnyIn(12, 12, 32, 32, kWhite)) << "the cross on the disc";
 }
 
 TEST_F(SdlBackendOnX, ClickOnOkDismissesAndClicksElsewhereDoNot) {
   WindowInfo box = OpenBox("m");
-  ASSERT_TRUE(desk_.WaitPicture(box.id, [](const Screenshot& s) { return s.AnyIn(0, 0, s.width, 30, kBlack); }));
+  ASSERT_TRUE(Drawn(box));
   desk_.Click(box.id, 4, 4, 1);
   desk_.Click(box.id, OkButton(box).first, OkButton(box).second, 3);
   // Pressed on OK, released away from it: no click.
