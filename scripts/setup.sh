@@ -12,6 +12,7 @@ PACKAGES=(
   fontconfig libfontconfig-dev fonts-wine fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils libx11-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -1,0 +1,55 @@
+# Coverage-guided fuzzing of the level-picture decoder with libFuzzer.
+#
+# libFuzzer comes with clang, not with the compiler that builds the rest, so
+# the fuzzer is compiled by a custom command that calls clang++ on the few
+# sources it needs. It carries its own AddressSanitizer and
+# UndefinedBehaviorSanitizer, so the sanitizer build does not run it again.
+find_program(TARVOLEN_CLANGXX NAMES clang++ clang++-14)
+if(NOT TARVOLEN_CLANGXX)
+  message(STATUS "clang++ not found: the picture fuzzer is not built")
+  return()
+endif()
+if(TARVOLEN_SANITIZE)
+  return()
+endif()
+
+set(fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
+set(fuzz_bin ${fuzz_dir}/picture_fuzz)
+set(fuzz_sources
+  ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/picture_fuzz.cpp
+  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp)
+set(fuzz_headers
+  ${PROJECT_SOURCE_DIR}/platform/picture_file.h
+  ${PROJECT_SOURCE_DIR}/platform/bitmap.h
+  ${PROJECT_SOURCE_DIR}/platform/types.h
+  ${PROJECT_SOURCE_DIR}/platform/exceptions.h)
+
+add_custom_command(OUTPUT ${fuzz_bin}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}
+  COMMAND ${TARVOLEN_CLANGXX} -std=c++20 -g -O1
+    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+    ${TARVOLEN_WARNINGS} -I${PROJECT_SOURCE_DIR} ${SDL2_CFLAGS}
+    ${fuzz_sources} ${SDL2_LDFLAGS} -o ${fuzz_bin}
+  DEPENDS ${fuzz_sources} ${fuzz_headers}
+  COMMENT "Building the picture fuzzer with clang"
+  COMMAND_EXPAND_LISTS VERBATIM)
+
+# The seed corpus: one small valid file of each layout.
+add_executable(picture_fuzz_seeds ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/make_seeds.cpp)
+tarvolen_target(picture_fuzz_seeds)
+set_target_properties(picture_fuzz_seeds PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${fuzz_dir})
+set(fuzz_seed_stamp ${fuzz_dir}/seeds.stamp)
+add_custom_command(OUTPUT ${fuzz_seed_stamp}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}/seeds ${fuzz_dir}/corpus
+  COMMAND picture_fuzz_seeds ${fuzz_dir}/seeds
+  COMMAND ${CMAKE_COMMAND} -E touch ${fuzz_seed_stamp}
+  DEPENDS picture_fuzz_seeds
+  COMMENT "Writing the picture fuzzer's seeds" VERBATIM)
+
+add_custom_target(picture_fuzz ALL DEPENDS ${fuzz_bin} ${fuzz_seed_stamp})
+
+# New finds go to corpus/, crashes to fuzz/ (as crash-*), never to the source tree.
+add_test(NAME picture_fuzz
+  COMMAND ${fuzz_bin} -max_total_time=25 -seed=1 -rss_limit_mb=2048 -timeout=10
+    -artifact_prefix=${fuzz_dir}/ ${fuzz_dir}/corpus ${fuzz_dir}/seeds)
+set_tests_properties(picture_fuzz PROPERTIES LABELS fuzz TIMEOUT 120)
