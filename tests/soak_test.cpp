@@ -32,7 +32,9 @@ struct Soak : ::testing::Test {
       ASSERT_FALSE(f.Timer1.Enabled() || f.Timer2.Enabled() || f.Timer3.Enabled());
       ASSERT_FALSE(f.Image2.Visible());
     }
-    if (f.Timer3.Enabled()) ASSERT_EQ(g.Phase, kBilgisayar);
+    if (f.Timer3.Enabled()) {
+      ASSERT_EQ(g.Phase, kBilgisayar);
+    }
     ASSERT_LE(maxFlights, 1);
   }
 
@@ -48,7 +50,7 @@ struct Soak : ::testing::Test {
 };
 
 TEST_F(Soak, ComputerMatchesAlwaysEndInAWinner) {
-  for (uint64_t seed = 1; seed <= 60; ++seed) {
+  for (uint64_t seed = 1; seed <= 400; ++seed) {
     game.backend.SetPerformanceCounter(seed * 0x2545F4914F6CDD1Dull);
     const size_t boxes = game.backend.Boxes().size();
     game.StartMode(2);
@@ -67,7 +69,7 @@ TEST_F(Soak, CampaignsAgainstTheComputerEndOnTheMenu) {
     rng = rng * 1664525u + 1013904223u;
     return (uint64_t(rng) * n) >> 32;
   };
-  for (int campaign = 0; campaign < 12; ++campaign) {
+  for (int campaign = 0; campaign < 40; ++campaign) {
     game.backend.SetPerformanceCounter(campaign * 977 + 3);
     game.StartMode(0);
     const uint64_t end = game.Now() + 60 * 60 * 1000;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/application.h"
+#include "platform/exceptions.h"
 #include "platform/form.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/timer.h"
@@ -18,6 +19,7 @@ struct Toolkit : ::testing::Test {
   TApplication app{backend};
   TForm form{app, 100, 80};
   Compositor& s = form.Surface();
+  Toolkit() { app.SetMainForm(&form); }
 };
 
 TEST_F(Toolkit, LaterWidgetsDrawOverEarlierOnesAndOnTopWidgetsOverAll) {
