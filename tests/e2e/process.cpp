@@ -63,8 +63,8 @@ void StopChild(pid_t pid, Ms grace) {
   WaitChild(pid, 10s);
 }
 
-double CpuSecondsOf(pid_t pid) {
-  std::string stat = ReadWholeFile("/proc/" + std::to_string(pid) + "/stat");
+double CpuSecondsOf(const std::string& statPath) {
+  std::string stat = ReadWholeFile(statPath);
   // The command name may hold spaces and parentheses: count fields after the last ')'.
   size_t close = stat.rfind(')');
   if (close == std::string::npos) return -1;

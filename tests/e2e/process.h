@@ -24,7 +24,8 @@ pid_t Spawn(const SpawnOptions& options);
 std::optional<ExitStatus> WaitChild(pid_t pid, Ms timeout);
 // SIGTERM, a short grace, then SIGKILL; always reaps.
 void StopChild(pid_t pid, Ms grace);
-double CpuSecondsOf(pid_t pid);
+// User plus system time from a /proc/<pid>/stat or /proc/<pid>/task/<tid>/stat file.
+double CpuSecondsOf(const std::string& statPath);
 std::string ReadWholeFile(const std::string& path);
 
 }  // namespace tv::e2e

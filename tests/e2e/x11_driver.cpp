@@ -217,7 +217,10 @@ bool Desktop::WaitStdoutLine(const std::string& line, Ms timeout) const {
       timeout);
 }
 
-double Desktop::CpuSeconds() const { return CpuSecondsOf(pid_); }
+double Desktop::CpuSeconds() const { return CpuSecondsOf("/proc/" + std::to_string(pid_) + "/stat"); }
+double Desktop::MainThreadCpuSeconds() const {
+  return CpuSecondsOf("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/stat");
+}
 
 std::optional<WindowInfo> Desktop::Info(WindowId w) {
   XWindowAttributes a;

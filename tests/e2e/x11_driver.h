@@ -76,8 +76,10 @@ class Desktop {
   std::string Stderr() const;
   // Waits until the program's stdout has a line equal to `line`.
   bool WaitStdoutLine(const std::string& line, Ms timeout) const;
-  // User plus system CPU time the program has used so far.
+  // User plus system CPU time the program has used so far: all its threads,
+  // or the main thread alone (the event loop, without audio or other helpers).
   double CpuSeconds() const;
+  double MainThreadCpuSeconds() const;
 
   // --- windows ---
   // Mapped top-level windows of the program with exactly this title, oldest first.
