@@ -1,9 +1,11 @@
 # End-to-end: the real program and the SDL backend on a private Xvfb server,
-# driven with xdotool and libX11. Label e2e; needs xvfb, xdotool, xauth.
+# driven with xdotool and libX11. Label e2e; needs the xvfb and xdotool packages.
 find_package(X11 REQUIRED)
 
 add_library(tarvolen_x11_driver STATIC
   ${CMAKE_CURRENT_LIST_DIR}/e2e/x11_driver.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/e2e/x11_windows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/e2e/x11_input.cpp
   ${CMAKE_CURRENT_LIST_DIR}/e2e/process.cpp
   ${CMAKE_CURRENT_LIST_DIR}/e2e/screenshot_png.cpp)
 tarvolen_target(tarvolen_x11_driver)

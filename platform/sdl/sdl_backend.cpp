@@ -204,6 +204,7 @@ class SdlBackend : public Backend {
         return true;
       }
       case SDL_MOUSEMOTION:
+        ReleaseStaleCapture();
         if (e.motion.windowID != windowId_) return ToBox(BoxOfWindow(e.motion.windowID), e, out);
         out = Event::Mouse(Event::Type::MouseMove, e.motion.x, e.motion.y);
         return true;
@@ -245,6 +246,14 @@ class SdlBackend : public Backend {
     if (wasHeld && !held_) SDL_CaptureMouse(SDL_FALSE);
     out = Event::Mouse(down ? Event::Type::MouseDown : Event::Type::MouseUp, b.x, b.y, *button);
     return true;
+  }
+
+  // A release that never reached us must not leave the pointer held forever.
+  void ReleaseStaleCapture() {
+    if (held_ && SDL_GetMouseState(nullptr, nullptr) == 0) {
+      held_ = 0;
+      SDL_CaptureMouse(SDL_FALSE);
+    }
   }
 
   void SetIcon(const ArgbImage& icon) {

@@ -72,6 +72,8 @@ TEST_F(SdlBackendOnX, WindowIsCentredWithItsClientSizeAndPicture) {
   EXPECT_EQ(s.At(486, 12), kLime);
   EXPECT_EQ(s.At(485, 12), kBlack);
   EXPECT_EQ(desk_.CountWindows("Probe"), 1);
+  EXPECT_TRUE(desk_.FixedSize(main_.id));
+  EXPECT_EQ(desk_.IconSize(main_.id), std::make_pair(2, 2));
   // A bare X server has no window manager, hence no frame.
   EXPECT_EQ(Count("FrameWidth 0"), 1);
   EXPECT_EQ(Count("Text 38 13"), 1) << "the window's text renderer measures like the tests' one";

@@ -59,6 +59,8 @@ TEST_F(ProgramOnX, OpensItsWindowShowsTheMenuScreenAndClosesCleanly) {
   EXPECT_EQ(main_.width, 586);
   EXPECT_EQ(main_.height, 440);
   EXPECT_EQ(desk_.CountWindows("Tarvolen"), 1) << "a message box at start-up";
+  EXPECT_TRUE(desk_.FixedSize(main_.id));
+  EXPECT_EQ(desk_.IconSize(main_.id), std::make_pair(24, 24)) << "the program icon";
   const Screenshot& s = shot_;
   EXPECT_EQ(s.At(5, 300), kBlack);
   EXPECT_EQ(s.At(580, 430), kBlack);

@@ -1,8 +1,5 @@
 #include "tests/e2e/x11_driver.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -16,6 +13,7 @@
 #include <thread>
 
 #include "tests/e2e/process.h"
+#include "tests/e2e/x11_connection.h"
 
 extern char** environ;
 
@@ -43,50 +41,7 @@ std::string ReadDisplayNumber(int fd, Ms timeout) {
   return text.substr(0, text.find('\n'));
 }
 
-std::string IdText(WindowId w) {
-  std::ostringstream s;
-  s << w;
-  return s.str();
-}
-
 }  // namespace
-
-struct Desktop::X {
-  Display* dpy = nullptr;
-  Atom netWmName = 0, utf8 = 0, netWmPid = 0, wmProtocols = 0, wmDelete = 0;
-
-  std::string Title(Window w) {
-    std::string title;
-    Atom type;
-    int format;
-    unsigned long n, after;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, w, netWmName, 0, 1024, False, utf8, &type, &format, &n, &after, &data) == Success &&
-        data && type == utf8) {
-      title.assign(reinterpret_cast<char*>(data), n);
-    } else {
-      char* name = nullptr;
-      if (XFetchName(dpy, w, &name) && name) title = name;
-      if (name) XFree(name);
-    }
-    if (data) XFree(data);
-    return title;
-  }
-
-  std::optional<pid_t> Pid(Window w) {
-    Atom type;
-    int format;
-    unsigned long n, after;
-    unsigned char* data = nullptr;
-    std::optional<pid_t> pid;
-    if (XGetWindowProperty(dpy, w, netWmPid, 0, 1, False, XA_CARDINAL, &type, &format, &n, &after, &data) ==
-            Success &&
-        data && n == 1 && format == 32)
-      pid = pid_t(*reinterpret_cast<unsigned long*>(data));
-    if (data) XFree(data);
-    return pid;
-  }
-};
 
 bool Screenshot::AnyIn(int x, int y, int w, int h, uint32_t colour) const {
   for (int yy = std::max(y, 0); yy < std::min(y + h, height); ++yy)
@@ -220,174 +175,6 @@ bool Desktop::WaitStdoutLine(const std::string& line, Ms timeout) const {
 double Desktop::CpuSeconds() const { return CpuSecondsOf("/proc/" + std::to_string(pid_) + "/stat"); }
 double Desktop::MainThreadCpuSeconds() const {
   return CpuSecondsOf("/proc/" + std::to_string(pid_) + "/task/" + std::to_string(pid_) + "/stat");
-}
-
-std::optional<WindowInfo> Desktop::Info(WindowId w) {
-  XWindowAttributes a;
-  if (!XGetWindowAttributes(x_->dpy, w, &a) || a.map_state != IsViewable) return std::nullopt;
-  WindowInfo info;
-  info.id = w;
-  info.title = x_->Title(w);
-  info.width = a.width;
-  info.height = a.height;
-  Window child;
-  XTranslateCoordinates(x_->dpy, w, DefaultRootWindow(x_->dpy), 0, 0, &info.x, &info.y, &child);
-  return info;
-}
-
-std::vector<WindowInfo> Desktop::Windows(const std::string& title) {
-  std::vector<WindowInfo> found;
-  Window root, parent, *children = nullptr;
-  unsigned int n = 0;
-  XSync(x_->dpy, False);
-  if (!XQueryTree(x_->dpy, DefaultRootWindow(x_->dpy), &root, &parent, &children, &n)) return found;
-  for (unsigned int i = 0; i < n; ++i) {
-    auto pid = x_->Pid(children[i]);
-    if (pid && pid_ > 0 && *pid != pid_) continue;
-    auto info = Info(children[i]);
-    if (info && info->title == title) found.push_back(*info);
-  }
-  if (children) XFree(children);
-  // X hands out a client's ids in increasing order.
-  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
-  return found;
-}
-
-std::optional<WindowInfo> Desktop::WaitWindow(const std::string& title, Ms timeout) {
-  return WaitOtherWindow(title, 0, timeout);
-}
-
-std::optional<WindowInfo> Desktop::WaitOtherWindow(const std::string& title, WindowId except, Ms timeout) {
-  std::optional<WindowInfo> result;
-  WaitUntil(
-      [&] {
-        for (const auto& w : Windows(title))
-          if (w.id != except) return result = w, true;
-        return false;
-      },
-      timeout);
-  return result;
-}
-
-Screenshot Desktop::Grab(WindowId w) {
-  Screenshot shot;
-  XWindowAttributes a;
-  XSync(x_->dpy, False);
-  if (!XGetWindowAttributes(x_->dpy, w, &a) || a.map_state != IsViewable) return shot;
-  XImage* img = XGetImage(x_->dpy, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
-  if (!img) return shot;
-  auto shift = [](unsigned long mask) {
-    int s = 0;
-    while (mask && !(mask & 1)) mask >>= 1, ++s;
-    return s;
-  };
-  int rs = shift(img->red_mask), gs = shift(img->green_mask), bs = shift(img->blue_mask);
-  shot.width = a.width;
-  shot.height = a.height;
-  shot.pixels.resize(size_t(a.width) * size_t(a.height));
-  for (int y = 0; y < a.height; ++y)
-    for (int x = 0; x < a.width; ++x) {
-      unsigned long p = XGetPixel(img, x, y);
-      uint32_t r = uint32_t((p & img->red_mask) >> rs), g = uint32_t((p & img->green_mask) >> gs),
-               b = uint32_t((p & img->blue_mask) >> bs);
-      shot.pixels[size_t(y) * size_t(a.width) + size_t(x)] = (r << 16) | (g << 8) | b;
-    }
-  XDestroyImage(img);
-  return shot;
-}
-
-bool Desktop::WaitPixel(WindowId w, int x, int y, uint32_t colour, Ms timeout) {
-  return WaitPicture(w, [&](const Screenshot& s) { return s.Contains(x, y) && s.At(x, y) == colour; }, timeout);
-}
-
-bool Desktop::WaitPicture(WindowId w, const std::function<bool(const Screenshot&)>& ok, Ms timeout) {
-  return WaitUntil([&] { return ok(Grab(w)); }, timeout, 20ms);
-}
-
-bool Desktop::Focus(WindowId w) {
-  XSetInputFocus(x_->dpy, w, RevertToPointerRoot, CurrentTime);
-  XSync(x_->dpy, False);
-  return WaitUntil(
-      [&] {
-        Window focus;
-        int revert;
-        XGetInputFocus(x_->dpy, &focus, &revert);
-        return focus == w;
-      },
-      2s);
-}
-
-void Desktop::Xdotool(const std::vector<std::string>& args) {
-  SpawnOptions o;
-  o.argv = {"xdotool"};
-  o.argv.insert(o.argv.end(), args.begin(), args.end());
-  o.env = Environment({});
-  o.stderrPath = tempDir_ + "/xdotool.log";
-  pid_t pid = Spawn(o);
-  auto status = WaitChild(pid, 10s);
-  if (!status) StopChild(pid, 1s);
-  if (!status || !status->Clean())
-    throw std::runtime_error("xdotool failed: " + ReadWholeFile(tempDir_ + "/xdotool.log"));
-}
-
-WindowId Desktop::FocusedWindow() {
-  Window focus = 0;
-  int revert;
-  XGetInputFocus(x_->dpy, &focus, &revert);
-  return focus == PointerRoot ? 0 : focus;
-}
-
-void Desktop::Key(WindowId w, const std::string& keys) {
-  Focus(w);
-  KeyToFocused(keys);
-}
-
-void Desktop::KeyToFocused(const std::string& keys) {
-  std::vector<std::string> args{"key", "--delay", "20"};
-  std::istringstream in(keys);
-  for (std::string k; in >> k;) args.push_back(k);
-  Xdotool(args);
-}
-
-void Desktop::KeyDown(WindowId w, const std::string& key) {
-  Focus(w);
-  Xdotool({"keydown", key});
-}
-
-void Desktop::KeyUp(WindowId w, const std::string& key) {
-  Focus(w);
-  Xdotool({"keyup", key});
-}
-
-// Pointer moves go to screen coordinates, so a point outside the window
-// (a release away from it) is reachable too.
-void Desktop::Pointer(WindowId w, int x, int y, const std::vector<std::string>& then) {
-  auto info = Info(w);
-  if (!info) throw std::runtime_error("window " + IdText(w) + " is not on the screen");
-  std::vector<std::string> args{"mousemove", std::to_string(info->x + x), std::to_string(info->y + y)};
-  args.insert(args.end(), then.begin(), then.end());
-  Xdotool(args);
-}
-
-void Desktop::MoveMouse(WindowId w, int x, int y) { Pointer(w, x, y, {}); }
-void Desktop::Click(WindowId w, int x, int y, int button) { Pointer(w, x, y, {"click", std::to_string(button)}); }
-void Desktop::MouseDown(WindowId w, int x, int y, int button) {
-  Pointer(w, x, y, {"mousedown", std::to_string(button)});
-}
-void Desktop::MouseUp(WindowId w, int x, int y, int button) {
-  Pointer(w, x, y, {"mouseup", std::to_string(button)});
-}
-
-void Desktop::Close(WindowId w) {
-  XEvent e{};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = w;
-  e.xclient.message_type = x_->wmProtocols;
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = long(x_->wmDelete);
-  e.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x_->dpy, w, False, NoEventMask, &e);
-  XSync(x_->dpy, False);
 }
 
 }  // namespace tv::e2e

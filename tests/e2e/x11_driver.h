@@ -90,6 +90,10 @@ class Desktop {
   std::optional<WindowInfo> WaitOtherWindow(const std::string& title, WindowId except, Ms timeout = 10s);
   std::optional<WindowInfo> Info(WindowId w);
   Screenshot Grab(WindowId w);
+  // The size of the window's icon (_NET_WM_ICON), if it has one.
+  std::optional<std::pair<int, int>> IconSize(WindowId w);
+  // The window tells window managers that it cannot be resized.
+  bool FixedSize(WindowId w);
   // Waits until the pixel has the colour; a window that just mapped may still be black.
   bool WaitPixel(WindowId w, int x, int y, uint32_t colour, Ms timeout = 10s);
   bool WaitPicture(WindowId w, const std::function<bool(const Screenshot&)>& ok, Ms timeout = 10s);
