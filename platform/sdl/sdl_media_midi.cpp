@@ -1,0 +1,111 @@
+#include "platform/sdl/sdl_media_midi.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+
+#include "platform/sdl/sdl_audio.h"
+
+namespace tv::sdl {
+
+namespace {
+
+// FluidSynth talks on stderr unless told otherwise; the game logs nothing.
+void Quiet(int, const char*, void*) {}
+
+class Synth {
+ public:
+  // The one synthesiser, made at the first MIDI file; null if it cannot be.
+  static Synth* Get() {
+    static Synth synth(AudioDevice::kRate);
+    return synth.ready_ ? &synth : nullptr;
+  }
+
+  fluid_synth_t* Handle() { return synth_; }
+
+  void RenderInto(float* out, int frames) {
+    while (frames > 0) {
+      const int n = std::min(frames, kChunk);
+      fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
+      for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[i];
+      out += 2 * n;
+      frames -= n;
+    }
+  }
+
+ private:
+  static constexpr int kChunk = 512;
+
+  explicit Synth(int rate) {
+    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, Quiet, nullptr);
+    settings_ = new_fluid_settings();
+    if (!settings_) return;
+    fluid_settings_setnum(settings_, "synth.sample-rate", rate);
+    fluid_settings_setnum(settings_, "synth.gain", 0.8);
+    fluid_settings_setint(settings_, "synth.lock-memory", 0);
+    // The sequence advances with the samples rendered, not a clock thread of its own.
+    fluid_settings_setstr(settings_, "player.timing-source", "sample");
+    synth_ = new_fluid_synth(settings_);
+    ready_ = synth_ && fluid_synth_sfload(synth_, SoundFontPath(), 1) != FLUID_FAILED;
+  }
+  ~Synth() {
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
+  }
+
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+  bool ready_ = false;
+  float scratch_[2 * kChunk] = {};
+};
+
+}  // namespace
+
+const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
+
+std::unique_ptr<MidiSequence> MidiSequence::Create(std::vector<uint8_t> file) {
+  if (!Synth::Get()) return nullptr;
+  std::unique_ptr<MidiSequence> seq(new MidiSequence());
+  seq->file_ = std::move(file);
+  if (!seq->MakePlayer()) return nullptr;
+  return seq;
+}
+
+MidiSequence::~MidiSequence() {
+  if (player_) delete_fluid_player(player_);
+}
+
+bool MidiSequence::MakePlayer() {
+  if (player_) delete_fluid_player(player_);
+  player_ = new_fluid_player(Synth::Get()->Handle());
+  if (!player_) return false;
+  if (fluid_player_add_mem(player_, file_.data(), file_.size()) != FLUID_OK) {
+    delete_fluid_player(player_);
+    player_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void MidiSequence::Start() {
+  if (player_) fluid_player_play(player_);
+}
+
+void MidiSequence::Stop() {
+  if (player_) fluid_player_stop(player_);
+  fluid_synth_all_sounds_off(Synth::Get()->Handle(), -1);
+}
+
+bool MidiSequence::Rewind() {
+  Stop();
+  // A fresh player is cheap and starts exactly at the top.
+  return MakePlayer();
+}
+
+bool MidiSequence::Finished() const {
+  return !player_ || fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
+}
+
+void MidiSequence::RenderInto(float* out, int frames) { Synth::Get()->RenderInto(out, frames); }
+
+}  // namespace tv::sdl

@@ -1,0 +1,204 @@
+// What the audio device puts out, read back from SDL's disk driver: every
+// piece and the effect are heard, a piece ends and stays ended, the beep
+// sounds on its own. The driver renders as fast as it can (one millisecond
+// between blocks), so these tests wait for output, never for the clock.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "media/media_player.h"
+#include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_media.h"
+
+namespace tv {
+namespace {
+
+constexpr int kRate = sdl::AudioDevice::kRate;
+constexpr size_t kFrameBytes = 2 * sizeof(float);  // the device's stereo float frames
+
+std::string Data(const std::string& name) { return std::string(TARVOLEN_DATA_DIR) + "/" + name; }
+
+std::string OutputFile() {
+  static const std::string path =
+      (std::filesystem::temp_directory_path() / ("tarvolen_sound_" + std::to_string(::getpid()) + ".raw")).string();
+  return path;
+}
+
+struct Level {
+  double rms = 0;
+  float peak = 0;
+};
+
+class SoundOutputTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", OutputFile().c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "1", 1);
+  }
+  static void TearDownTestSuite() { std::filesystem::remove(OutputFile()); }
+
+  void SetUp() override {
+    ASSERT_TRUE(sdl::AudioDevice::Instance().Ready()) << "SDL's disk audio driver would not open";
+  }
+
+  size_t Written() {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(OutputFile(), ec);
+    return ec ? 0 : size_t(size) / kFrameBytes;
+  }
+
+  // Waits, within a generous bound, until `frames` more frames have been written.
+  bool WaitForFrames(size_t frames) { return WaitUntil([&, from = Written()] { return Written() >= from + frames; }); }
+
+  bool WaitUntil(const std::function<bool()>& done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > limit) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+  }
+
+  Level Measure(size_t fromFrame, size_t toFrame) {
+    std::ifstream in(OutputFile(), std::ios::binary);
+    in.seekg(std::streamoff(fromFrame * kFrameBytes));
+    std::vector<float> samples((toFrame - fromFrame) * 2);
+    in.read(reinterpret_cast<char*>(samples.data()), std::streamsize(samples.size() * sizeof(float)));
+    samples.resize(size_t(in.gcount()) / sizeof(float));
+    Level level;
+    double sum = 0;
+    for (float s : samples) {
+      sum += double(s) * s;
+      level.peak = std::max(level.peak, std::abs(s));
+    }
+    level.rms = samples.empty() ? 0 : std::sqrt(sum / double(samples.size()));
+    return level;
+  }
+
+  uint32_t Status(uint32_t item) {
+    MciStatusParms p;
+    p.item = item;
+    mci->SendCommand(m1->DeviceID(), MCI_STATUS, MCI_WAIT | MCI_STATUS_ITEM, &p);
+    return p.returnValue;
+  }
+
+  std::mutex noticeLock;
+  std::vector<Event> noticesSeen;
+  std::unique_ptr<MediaControl> mci = MakeSdlMediaControl([this](const Event& ev) {
+    std::lock_guard<std::mutex> lock(noticeLock);
+    noticesSeen.push_back(ev);
+  });
+  std::unique_ptr<TMediaPlayer> m1 = std::make_unique<TMediaPlayer>(*mci);
+
+  bool Ended(uint16_t id) {
+    std::lock_guard<std::mutex> lock(noticeLock);
+    for (const auto& e : noticesSeen)
+      if (e.id == id && e.param == MCI_NOTIFY_SUCCESSFUL) return true;
+    return false;
+  }
+};
+
+TEST_F(SoundOutputTest, NothingPlayingIsSilence) {
+  const size_t from = Written();
+  ASSERT_TRUE(WaitForFrames(kRate / 2));
+  EXPECT_EQ(Measure(from, Written()).peak, 0.0f);
+}
+
+TEST_F(SoundOutputTest, EveryPieceOfMusicIsHeard) {
+  for (int n = 0; n <= 8; ++n) {
+    SCOPED_TRACE(n);
+    PlayFile(*m1, Data(std::to_string(n) + ".mid"));
+    const size_t from = Written();
+    // Four seconds into the piece.
+    ASSERT_TRUE(WaitUntil([&] { return Status(MCI_STATUS_POSITION) >= 4000; }));
+    const Level level = Measure(from, Written());
+    EXPECT_GT(level.rms, 0.01);
+    EXPECT_GT(level.peak, 0.05f);
+    EXPECT_LE(level.peak, 1.0f);
+  }
+}
+
+TEST_F(SoundOutputTest, TheHitEffectIsHeardForItsLength) {
+  // Let whatever the device had queued drain first.
+  ASSERT_TRUE(WaitForFrames(kRate / 4));
+  const size_t from = Written();
+  PlayFile(*m1, Data("hit.wav"));
+  const uint16_t id = m1->DeviceID();
+  ASSERT_TRUE(WaitUntil([&] { return Ended(id); }));
+  ASSERT_TRUE(WaitForFrames(kRate / 2));
+  const size_t to = Written();
+
+  const Level level = Measure(from, to);
+  EXPECT_GT(level.peak, 0.5f);
+  // Sound for about the effect's length, then silence.
+  std::ifstream in(OutputFile(), std::ios::binary);
+  in.seekg(std::streamoff(from * kFrameBytes));
+  std::vector<float> samples((to - from) * 2);
+  in.read(reinterpret_cast<char*>(samples.data()), std::streamsize(samples.size() * sizeof(float)));
+  size_t first = samples.size(), last = 0;
+  for (size_t i = 0; i < samples.size(); ++i)
+    if (std::abs(samples[i]) > 1e-4f) first = std::min(first, i), last = i;
+  ASSERT_LT(first, last);
+  const double seconds = double(last - first) / 2 / kRate;
+  EXPECT_GT(seconds, 0.3);
+  EXPECT_LT(seconds, 0.8);
+}
+
+TEST_F(SoundOutputTest, APiecePlaysOnceToItsEndAndThenAllIsQuiet) {
+  PlayFile(*m1, Data("0.mid"));
+  const uint16_t id = m1->DeviceID();
+  const uint32_t length = Status(MCI_STATUS_LENGTH);
+  ASSERT_TRUE(WaitUntil([&] { return Ended(id); }));
+  EXPECT_EQ(Status(MCI_STATUS_POSITION), length);
+  EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_STOP);
+  // The last notes ring out; then nothing, for the piece does not start again.
+  ASSERT_TRUE(WaitForFrames(3 * kRate));
+  const size_t from = Written();
+  ASSERT_TRUE(WaitForFrames(kRate));
+  EXPECT_LT(Measure(from, Written()).peak, 1e-3f);
+  EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_STOP);
+}
+
+TEST_F(SoundOutputTest, ANewPieceSilencesTheOldOne) {
+  PlayFile(*m1, Data("8.mid"));
+  ASSERT_TRUE(WaitUntil([&] { return Status(MCI_STATUS_POSITION) >= 2000; }));
+  // The hit effect cuts in; once it has ended, nothing of the music is left.
+  PlayFile(*m1, Data("hit.wav"));
+  const uint16_t id = m1->DeviceID();
+  ASSERT_TRUE(WaitUntil([&] { return Ended(id); }));
+  ASSERT_TRUE(WaitForFrames(kRate / 4));
+  const size_t from = Written();
+  ASSERT_TRUE(WaitForFrames(kRate));
+  EXPECT_EQ(Measure(from, Written()).peak, 0.0f);
+}
+
+TEST_F(SoundOutputTest, TheBeepSoundsBesideTheMusicAndAlone) {
+  ASSERT_TRUE(WaitForFrames(kRate / 4));
+  size_t from = Written();
+  sdl::Beep();
+  ASSERT_TRUE(WaitForFrames(kRate / 2));
+  const Level alone = Measure(from, Written());
+  EXPECT_GT(alone.peak, 0.1f);
+  EXPECT_LT(alone.peak, 0.5f);
+
+  PlayFile(*m1, Data("1.mid"));
+  sdl::Beep();
+  ASSERT_TRUE(WaitForFrames(kRate / 2));
+  EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_PLAY);
+}
+
+}  // namespace
+}  // namespace tv

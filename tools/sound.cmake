@@ -1,0 +1,30 @@
+# The music and the hit effect that lie beside the program, made by our own generators.
+add_executable(make_music ${CMAKE_CURRENT_LIST_DIR}/make_music.cpp ${CMAKE_CURRENT_LIST_DIR}/music_score.cpp)
+tarvolen_target(make_music)
+target_link_libraries(make_music PRIVATE PkgConfig::SMF)
+
+add_executable(make_hit ${CMAKE_CURRENT_LIST_DIR}/make_hit.cpp)
+tarvolen_target(make_hit)
+target_link_libraries(make_hit PRIVATE PkgConfig::SNDFILE)
+
+# Generators stay out of the program's directory.
+set_target_properties(make_music make_hit PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+
+set(TARVOLEN_MUSIC_FILES)
+foreach(n RANGE 0 8)
+  list(APPEND TARVOLEN_MUSIC_FILES ${TARVOLEN_OUT}/${n}.mid)
+endforeach()
+
+add_custom_command(OUTPUT ${TARVOLEN_MUSIC_FILES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TARVOLEN_OUT}
+  COMMAND make_music ${TARVOLEN_OUT}
+  DEPENDS make_music
+  COMMENT "Writing the music")
+add_custom_command(OUTPUT ${TARVOLEN_OUT}/hit.wav
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TARVOLEN_OUT}
+  COMMAND make_hit ${TARVOLEN_OUT}/hit.wav
+  DEPENDS make_hit
+  COMMENT "Writing the hit effect")
+
+add_custom_target(tarvolen_sound_files DEPENDS ${TARVOLEN_MUSIC_FILES} ${TARVOLEN_OUT}/hit.wav)
+add_dependencies(tarvolen_data tarvolen_sound_files)
