@@ -317,15 +317,21 @@ TEST(AssetBackdrop, BrightCloudBankFillsTheLowerLeftQuarter) {
 TEST(AssetBackdrop, JpegIsBaselineYCbCrWithoutSubsamplingAndRowRestarts) {
   std::span<const uint8_t> jpeg = BackdropJpeg();
   ASSERT_GT(jpeg.size(), 1000u);
+  ASSERT_EQ(jpeg[0], 0xFF);
+  ASSERT_EQ(jpeg[1], 0xD8);
   // The frame header is SOF0 (baseline), and no other kind of frame occurs.
+  // Walk the marker segments up to the scan.
   int sof0 = 0, otherSof = 0;
-  for (size_t i = 2; i + 1 < jpeg.size(); ++i) {
-    if (jpeg[i] != 0xFF) continue;
-    uint8_t m = jpeg[i + 1];
-    if (m == 0xDA) break;  // scan data follows; markers end here
+  size_t i = 2;
+  while (i + 4 <= jpeg.size() && jpeg[i] == 0xFF) {
+    const uint8_t m = jpeg[i + 1];
+    if (m == 0xDA) break;
     if (m == 0xC0) ++sof0;
     if (m >= 0xC1 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) ++otherSof;
+    i += 2 + size_t(jpeg[i + 2] << 8 | jpeg[i + 3]);
   }
+  ASSERT_LT(i + 1, jpeg.size());
+  ASSERT_EQ(jpeg[i + 1], 0xDA) << "markers do not lead to the scan";
   EXPECT_EQ(sof0, 1);
   EXPECT_EQ(otherSof, 0);
 
