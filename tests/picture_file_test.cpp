@@ -139,10 +139,7 @@ class PictureDepth : public PictureFile, public ::testing::WithParamInterface<st
 
 TEST_P(PictureDepth, IndexedAndTrueColourLoadInBothRowOrders) {
   const auto [bits, topDown] = GetParam();
-  BmpFields f;
-  f.width = kW;
-  f.height = topDown ? -kH : kH;
-  f.bitCount = uint16_t(bits);
+  BmpFields f = Fields(kW, topDown ? -kH : kH, bits);
   Bitmap want;
   std::vector<uint32_t> values;
   if (bits <= 8) {
@@ -164,10 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Depths, PictureDepth,
                          ::testing::Combine(::testing::Values(1, 2, 4, 8, 24, 32), ::testing::Bool()));
 
 TEST_F(PictureFile, TwoColourFileIsMonochromeWhateverItsColours) {
-  BmpFields f;
-  f.width = 3;
-  f.height = 2;
-  f.bitCount = 1;
+  BmpFields f = Fields(3, 2, 1);
   f.palette = {0x0000FF, 0x00FF00};  // blue and green, no white at all
   Bitmap b = Load(BuildBmp(f, PackRows(3, 2, 1, false, {0, 1, 0, 1, 1, 0})));
   EXPECT_TRUE(b.monochrome);
@@ -178,10 +172,7 @@ TEST_F(PictureFile, TwoColourFileIsMonochromeWhateverItsColours) {
 }
 
 TEST_F(PictureFile, SixteenBitsAreFiveFiveFiveUnlessMasked) {
-  BmpFields f;
-  f.width = 2;
-  f.height = 1;
-  f.bitCount = 16;
+  BmpFields f = Fields(2, 1, 16);
   Bitmap plain = Load(BuildBmp(f, PackRows(2, 1, 16, false, {0x7C00, 0x001F})));
   EXPECT_EQ(plain.At(0, 0), 0xFF0000u);
   EXPECT_EQ(plain.At(1, 0), 0x0000FFu);
@@ -194,24 +185,14 @@ TEST_F(PictureFile, SixteenBitsAreFiveFiveFiveUnlessMasked) {
 }
 
 TEST_F(PictureFile, Rle8RunsLoad) {
-  BmpFields f;
-  f.width = kW;
-  f.height = kH;
-  f.bitCount = 8;
-  f.compression = 1;
-  f.palette = PaletteOf(8);
+  BmpFields f = Fields(kW, kH, 8, 1, PaletteOf(8));
   Bitmap got = Load(BuildBmp(f, PackRle8(kW, kH, kIndices)));
   ExpectPixels(got, Expected(kIndices, f.palette));
   EXPECT_FALSE(got.monochrome);
 }
 
 TEST_F(PictureFile, Rle8AbsoluteModeAndRle4Load) {
-  BmpFields f;
-  f.width = 4;
-  f.height = 2;
-  f.bitCount = 8;
-  f.compression = 1;
-  f.palette = PaletteOf(8);
+  BmpFields f = Fields(4, 2, 8, 1, PaletteOf(8));
   // Bottom row: three literal pixels (padded to a word) then a run of one;
   // top row: a run of four.
   Bitmap rle8 = Load(BuildBmp(f, {0, 3, 2, 3, 4, 0, 1, 5, 0, 0, 4, 6, 0, 0, 0, 1}));
@@ -225,25 +206,16 @@ TEST_F(PictureFile, Rle8AbsoluteModeAndRle4Load) {
   ExpectPixels(rle4, Expected({7, 7, 7, 7, 1, 2, 1, 2}, f.palette, 4, 2));
 }
 
-TEST_F(PictureFile, Os2HeaderLoads) {
-  BmpFields f;
-  f.infoSize = 12;
-  f.width = kW;
-  f.height = kH;
-  f.bitCount = 8;
-  f.palette = PaletteOf(8);
+TEST_F(PictureFile, OtherHeaderVersionsLoad) {
+  BmpFields f = Fields(kW, kH, 8, 0, PaletteOf(8));
+  f.infoSize = 12;  // OS/2 1.x: 16-bit sizes, three-byte palette entries
   ExpectPixels(Load(BuildBmp(f, PackRows(kW, kH, 8, false, kIndices))), Expected(kIndices, f.palette));
   f.bitCount = 24;
   f.palette.clear();
   ExpectPixels(Load(BuildBmp(f, PackRows(kW, kH, 24, false, Colours()))), Expected(kIndices, kPalette));
-}
-
-TEST_F(PictureFile, LongerWindowsHeadersLoad) {
-  for (uint32_t size : {52u, 56u, 108u, 124u}) {
-    BmpFields f;
+  // Windows 3 with masks up to Windows 5, and OS/2 2.x.
+  for (uint32_t size : {52u, 56u, 64u, 108u, 124u}) {
     f.infoSize = size;
-    f.width = kW;
-    f.height = kH;
     ExpectPixels(Load(BuildBmp(f, PackRows(kW, kH, 24, false, Colours()))), Expected(kIndices, kPalette));
   }
 }
@@ -276,9 +248,7 @@ TEST_F(PictureFile, UnreadableFileGivesTheOpenError) {
 
 // A valid 24-bit file to break in the tests below.
 std::vector<uint8_t> Valid24() {
-  BmpFields f;
-  f.width = kW;
-  f.height = kH;
+  BmpFields f = Fields(kW, kH, 24);
   return BuildBmp(f, PackRows(kW, kH, 24, false, Colours()));
 }
 void Poke32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -310,12 +280,7 @@ TEST_F(PictureFile, AbsurdSizesAreRefusedBeforeAnyAllocation) {
     EXPECT_EQ(InvalidText(b), kNotValid) << w << "x" << h;
   }
   // An RLE file is small whatever it claims; its size alone is checked.
-  BmpFields f;
-  f.width = 16384;
-  f.height = 16384;
-  f.bitCount = 8;
-  f.compression = 1;
-  f.palette = PaletteOf(8);
+  BmpFields f = Fields(16384, 16384, 8, 1, PaletteOf(8));
   EXPECT_EQ(InvalidText(BuildBmp(f, {0, 1})), kNotValid);
 }
 
@@ -343,11 +308,7 @@ TEST_F(PictureFile, NonsenseFieldsAreNotValid) {
 }
 
 TEST_F(PictureFile, PalettesMustBeThereAndCoverEveryPixel) {
-  BmpFields f;
-  f.width = kW;
-  f.height = kH;
-  f.bitCount = 8;
-  f.palette = {0xFFFFFF, 0x000000};
+  BmpFields f = Fields(kW, kH, 8, 0, {0xFFFFFF, 0x000000});
   f.coloursUsed = 2;
   // An index beyond a two-entry palette, stored plainly and run-length coded.
   EXPECT_EQ(InvalidText(BuildBmp(f, PackRows(kW, kH, 8, false, kIndices))), kNotValid);
@@ -359,12 +320,7 @@ TEST_F(PictureFile, PalettesMustBeThereAndCoverEveryPixel) {
 }
 
 TEST_F(PictureFile, BrokenRunLengthDataIsNotValid) {
-  BmpFields f;
-  f.width = 4;
-  f.height = 2;
-  f.bitCount = 8;
-  f.compression = 1;
-  f.palette = PaletteOf(8);
+  BmpFields f = Fields(4, 2, 8, 1, PaletteOf(8));
   EXPECT_EQ(InvalidText(BuildBmp(f, {4, 1, 0})), kNotValid);           // ends inside an escape
   EXPECT_EQ(InvalidText(BuildBmp(f, {0, 200, 1, 2})), kNotValid);      // literal run past the data
   f.height = -2;

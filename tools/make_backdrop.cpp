@@ -20,6 +20,8 @@ namespace {
 
 constexpr int kWidth = 593;
 constexpr int kHeight = 402;
+// Below this the compression rings the sky next to the limb by more than a
+// few levels.
 constexpr int kQuality = 99;
 
 struct Rgb {
