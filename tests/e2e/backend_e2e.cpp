@@ -46,10 +46,16 @@ class SdlBackendOnX : public ::testing::Test {
     auto l = Lines();
     return int(std::count(l.begin(), l.end(), line));
   }
+  // Opens a box with the probe's key and waits until it is fully up: the
+  // probe has returned from opening it and the box has taken the keyboard.
   WindowInfo OpenBox(const std::string& key) {
     desk_.Key(main_.id, key);
+    EXPECT_TRUE(desk_.WaitStdoutLine("Opened " + std::to_string(++opened_), 10s));
     auto box = desk_.WaitOtherWindow("Probe", main_.id);
     EXPECT_TRUE(box) << "no message box appeared";
+    if (box) {
+      EXPECT_TRUE(desk_.WaitFocused(box->id)) << "the box did not take the keyboard";
+    }
     return box.value_or(WindowInfo{});
   }
   // Waits until the box has its first picture: a grey face, not a black void.
@@ -59,6 +65,7 @@ class SdlBackendOnX : public ::testing::Test {
 
   Desktop desk_;
   WindowInfo main_;
+  int opened_ = 0;
 };
 
 TEST_F(SdlBackendOnX, WindowIsCentredWithItsClientSizeAndPicture) {

@@ -103,6 +103,9 @@ class Desktop {
   bool Focus(WindowId w);
   // The window that has the keyboard now (0: none, or the pointer's window).
   WindowId FocusedWindow();
+  // Waits until the window has the keyboard: a message box takes it just after
+  // it maps, so this tells when the box is fully up.
+  bool WaitFocused(WindowId w, Ms timeout = 10s);
   // Keys by X keysym name: "Return", "KP_Enter", "Escape", "space", "Up", "a".
   void Key(WindowId w, const std::string& keys);  // press and release; several separated by spaces
   void KeyDown(WindowId w, const std::string& key);

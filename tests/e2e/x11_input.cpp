@@ -49,6 +49,10 @@ WindowId Desktop::FocusedWindow() {
   return focus == PointerRoot ? 0 : focus;
 }
 
+bool Desktop::WaitFocused(WindowId w, Ms timeout) {
+  return WaitUntil([&] { return FocusedWindow() == w; }, timeout);
+}
+
 void Desktop::Key(WindowId w, const std::string& keys) {
   Focus(w);
   KeyToFocused(keys);
