@@ -1,14 +1,12 @@
 // Match set-up: the playfield replaces the menu and a match or level is prepared.
-#include <array>
-
 #include "app/form1.h"
+#include "assets/disc.h"
 #include "platform/picture_file.h"
 
 namespace tv {
 
 namespace {
 
-constexpr std::array<int, 8> kLevelSide = {128, 100, 80, 64, 32, 16, 10, 3};
 const std::vector<Point> kStar = {{540, 13}, {520, 63}, {570, 33}, {510, 33}, {560, 63}, {540, 13}};
 
 // Holds the computer's first tick until the set-up has finished, restoring the
@@ -45,8 +43,8 @@ void TForm1::OyunuAc() {
     const uint32_t level = static_cast<uint32_t>(g.Level);
     if (level >= 1 && level <= 8) {
       Image4.SetPicture(LoadBitmapFile(DataFile(std::to_string(level) + ".bmp")));
-      Image4.SetWidth(kLevelSide[level - 1]);
-      Image4.SetHeight(kLevelSide[level - 1]);
+      Image4.SetWidth(LevelSide(int(level)));
+      Image4.SetHeight(LevelSide(int(level)));
     }
   }
   Image4.SetLeft(ClientWidth() - Image4.Width() - 5);
