@@ -36,7 +36,10 @@ class SdlBackend : public Backend {
     // The main window's close button is the program's quit request, not the
     // last window going away (a message box may be the last one closed).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // A small desktop window, not a full-screen game: leave the screensaver
+    // and the desktop's compositor alone.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
