@@ -251,15 +251,5 @@ TEST_F(MediaFileRead, MissingEmptyAndDirectoryAreTold) {
   EXPECT_EQ(ReadMediaFile(Path("folder.wav"), b), FileCheck::Unreadable);
 }
 
-TEST_F(MediaFileRead, AFileIsReadWhole) {
-  Bytes content(100000);
-  for (size_t i = 0; i < content.size(); ++i) content[i] = uint8_t(i * 7);
-  std::ofstream(Path("some.mid"), std::ios::binary).write(reinterpret_cast<const char*>(content.data()),
-                                                          std::streamsize(content.size()));
-  Bytes b;
-  EXPECT_EQ(ReadMediaFile(Path("some.mid"), b), FileCheck::Ok);
-  EXPECT_EQ(b, content);
-}
-
 }  // namespace
 }  // namespace tv::sdl

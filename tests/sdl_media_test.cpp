@@ -281,5 +281,25 @@ TEST_F(SdlMediaTest, SeekingToTheStartRewindsAndStopsAPlayingPiece) {
   EXPECT_TRUE(notices.WaitFor(id, MCI_NOTIFY_SUCCESSFUL));
 }
 
+// A machine without sound: checked in a fresh process, since SDL's audio
+// driver is chosen once per process.
+TEST(SdlMediaWithoutAudio, OpenFailsWithAClearText) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
+        auto mci = MakeSdlMediaControl(nullptr);
+        TMediaPlayer m1(*mci);
+        int outcome = 2;
+        try {
+          PlayFile(m1, Data("0.mid"));
+        } catch (const EMCIDeviceError& e) {
+          outcome = std::string(e.what()) == "No audio device is available." && !m1.IsOpen() ? 0 : 1;
+        }
+        std::exit(outcome);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 }  // namespace
 }  // namespace tv
