@@ -60,9 +60,9 @@ class SdlBackend : public Backend {
     boxes_.clear();
     if (window_) SDL_DestroyWindow(window_);
     text_.reset();
+    // Not SDL_Quit: that unloads libdbus, and the leak checker of sanitizer
+    // builds then loses the names it suppresses (see below).
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    // The last user of SDL shuts it down whole, or its D-Bus link outlives us.
-    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
   }
 
   uint64_t NowMs() override { return SDL_GetTicks64(); }
@@ -201,6 +201,10 @@ class SdlBackend : public Backend {
         // A key without a window goes to the box on top, if any, as focus would have it.
         SdlMessageBox* box = e.key.windowID ? BoxOfWindow(e.key.windowID) : TopBox();
         if (box) return ToBox(box, e, out);
+        // SDL releases every held key when the keyboard leaves the window.
+        // The user released nothing: a charge held over a message box or a
+        // switch to another program must not fire.
+        if (e.type == SDL_KEYUP && e.key.windowID == windowId_ && SDL_GetKeyboardFocus() != window_) return false;
         uint16_t vk = VirtualKeyOf(e.key.keysym);
         if (!vk) return false;
         out = Event::Key(e.type == SDL_KEYDOWN ? Event::Type::KeyDown : Event::Type::KeyUp, vk);
@@ -290,8 +294,7 @@ std::unique_ptr<Backend> MakeSdlBackend() { return std::make_unique<SdlBackend>(
 
 }  // namespace tv
 
-// Sanitizer builds only: libdbus, which SDL's X11 input method support opens,
-// keeps a buffer that the leak checker sometimes reports at exit, with two
-// blocks hanging off it whose stacks the fast unwinder loses inside the
-// sanitizer's own library (built without frame pointers). Not ours to free.
+// Sanitizer builds only: libdbus, which SDL's X11 input-method support loads,
+// keeps blocks that the leak checker reports at exit. Frames of that loaded
+// library are sometimes named after the sanitizer's own runtime. Not ours to free.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:libubsan.so\n"; }

@@ -188,6 +188,21 @@ TEST_F(SdlBackendOnX, SpaceClicksOkOnItsReleaseWhichStaysWithTheBox) {
   EXPECT_TRUE(LinesStarting("KeyUp 32").empty());
 }
 
+TEST_F(SdlBackendOnX, AKeyHeldWhenABoxTakesTheKeyboardIsNotReleasedInTheWindow) {
+  desk_.KeyDown(main_.id, "space");
+  ASSERT_TRUE(desk_.WaitStdoutLine("KeyDown 32", 10s));
+  WindowInfo box = OpenBox("m");
+  ASSERT_TRUE(Drawn(box));
+  // Released over the box, which never saw it go down: nothing happens.
+  desk_.KeyUp(box.id, "space");
+  desk_.Click(main_.id, 5, 5);  // a marker that leaves the keyboard where it is
+  ASSERT_TRUE(desk_.WaitStdoutLine("MouseUp 5 5 L", 10s));
+  EXPECT_EQ(desk_.CountWindows("Probe"), 2);
+  desk_.Key(box.id, "Escape");
+  ASSERT_TRUE(desk_.WaitStdoutLine("DialogDismissed 1 0", 10s));
+  EXPECT_TRUE(LinesStarting("KeyUp 32").empty()) << "the window saw a release that never happened in it";
+}
+
 TEST_F(SdlBackendOnX, MessageBoxShowsItsLinesAndOnlyTheErrorBoxHasTheStopIcon) {
   WindowInfo plain = OpenBox("m");
   ASSERT_TRUE(Drawn(plain));
