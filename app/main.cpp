@@ -14,6 +14,7 @@ int main() {
   std::unique_ptr<tv::Backend> backend;
   try {
     backend = tv::MakeSdlBackend();
+    backend->CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());
     return 1;
@@ -23,7 +24,6 @@ int main() {
 
   tv::TApplication app(b);
   tv::GameState state;
-  b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
   {
     tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
     tv::StartUp(app, form);

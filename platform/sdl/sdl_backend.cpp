@@ -12,14 +12,12 @@
 #include "platform/sdl/sdl_codepage.h"
 #include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_text.h"
 
 namespace tv {
 namespace {
-
-// FIXME: route to the audio device once platform/sdl/sdl_audio.h offers its beep.
-void PlaceholderBeep() {}
 
 std::optional<MouseButton> ButtonOf(Uint8 b) {
   switch (b) {
@@ -162,7 +160,7 @@ class SdlBackend : public Backend {
     }
   }
 
-  void Beep() override { PlaceholderBeep(); }
+  void Beep() override { sdl::Beep(); }
   TextRenderer& Text() override { return *text_; }
 
  private:
