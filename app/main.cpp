@@ -10,6 +10,10 @@
 #include "platform/sdl/sdl_media.h"
 #include "platform/system.h"
 
+// The program file's version record, readable with `strings`.
+[[gnu::used]] static const char kVersionRecord[] =
+    "FileDescription=Tarvolen;FileVersion=1.2.0.0;ProductVersion=1.2.0.0;CompanyName=Tarvolen Games";
+
 int main() {
   std::unique_ptr<tv::Backend> backend;
   try {
