@@ -85,7 +85,8 @@ void TApplication::DispatchEvent(const Event& ev) {
       dismissed_.push_back(ev.id);
       return;
     case Event::Type::Expose:
-      if (form_) form_->Surface().InvalidateAll();
+      // The framebuffer still holds the picture, canvas drawing included: show it again as it is.
+      if (form_) form_->Surface().MarkDrawn({0, 0, form_->ClientWidth(), form_->ClientHeight()});
       return;
     case Event::Type::MediaNotify:
       if (OnMediaNotify) Dispatch([&] { OnMediaNotify(ev); });

@@ -257,3 +257,20 @@ TEST_F(Toolkit, LeftButtonIsHeldByTheWidgetItWentDownOn) {
 
 }  // namespace
 }  // namespace tv
+
+namespace tv {
+namespace {
+
+TEST_F(Toolkit, AnExposeShowsThePictureAgainWithoutRecomposingIt) {
+  s.Update();
+  s.TakeChanged();
+  s.DrawTarget().Set(3, 3, 0xFFFF00);  // canvas drawing, owned by no widget
+  Event expose;
+  expose.type = Event::Type::Expose;
+  backend.At(1, expose);
+  app.RunFor(2);
+  EXPECT_EQ(s.ReadPixel(3, 3), 0xFFFF00u);
+}
+
+}  // namespace
+}  // namespace tv
