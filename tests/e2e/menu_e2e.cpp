@@ -1,0 +1,142 @@
+// The menu on a real X server: its rows and highlight, the keys and the pointer
+// that move it, a match started and left again, and Exit.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "tests/e2e/process.h"
+#include "tests/e2e/x11_driver.h"
+
+namespace tv::e2e {
+namespace {
+
+constexpr uint32_t kRed = 0xFF0000, kRow = 0x7174FD, kBlack = 0x000000, kSky = 0x11110F, kStar = 0xFFFF00;
+constexpr int kRowX = 200;                      // inside every row, left of its caption
+constexpr int kRowY[4] = {148, 181, 212, 244};  // the middle line of each row
+
+// Row `lit` red, the other three in the rows' violet.
+bool Highlighted(const Screenshot& s, int lit) {
+  for (int row = 0; row < 4; ++row)
+    if (s.At(kRowX, kRowY[row]) != (row == lit ? kRed : kRow)) return false;
+  return true;
+}
+
+std::string RowColours(const Screenshot& s) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%06X %06X %06X %06X", s.At(kRowX, kRowY[0]), s.At(kRowX, kRowY[1]),
+                s.At(kRowX, kRowY[2]), s.At(kRowX, kRowY[3]));
+  return text;
+}
+
+class MenuOnX : public ::testing::Test {
+ protected:
+  // The pointer starts at the screen's centre, which the centred window puts
+  // over a row; a window that maps under it highlights that row at once.
+  void Start() {
+    SpawnOptions o;
+    o.argv = {"xdotool", "mousemove", "0", "0"};
+    o.env = {"DISPLAY=" + desk_.DisplayName()};
+    auto moved = WaitChild(Spawn(o), 10s);
+    ASSERT_TRUE(moved && moved->Clean()) << "could not move the pointer away";
+    desk_.Launch(TARVOLEN_PROGRAM);
+    auto w = desk_.WaitWindow("Tarvolen", 30s);
+    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
+    main_ = *w;
+    ASSERT_TRUE(desk_.WaitPixel(main_.id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
+  }
+
+  // Waits until exactly that row is lit.
+  bool Lit(int row) {
+    return desk_.WaitPicture(main_.id, [row](const Screenshot& s) { return Highlighted(s, row); });
+  }
+
+  void ExpectEndsCleanly() {
+    auto status = desk_.WaitExit(5s);
+    ASSERT_TRUE(status) << "still running 5 s after Exit";
+    EXPECT_TRUE(status->Clean()) << Describe(*status);
+    EXPECT_TRUE(WaitUntil([&] { return desk_.CountWindows("Tarvolen") == 0; }, 5s)) << "a window stayed";
+  }
+
+  void TearDown() override {
+    if (!HasFailure()) return;
+    Screenshot now = main_.id ? desk_.Grab(main_.id) : Screenshot{};
+    if (now.width) std::cerr << "rows: " << RowColours(now) << "\n";
+    std::string path = ::testing::TempDir() + "tarvolen_menu_failure.png";
+    if (now.SavePng(path)) std::cerr << "the window's picture: " << path << "\n";
+    std::cerr << "stderr:\n" << desk_.Stderr();
+  }
+
+  Desktop desk_;
+  WindowInfo main_;
+};
+
+TEST_F(MenuOnX, OpensOnTheFirstRowAndTheArrowsMoveTheHighlightRoundTheRows) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  Screenshot s = desk_.Grab(main_.id);
+  EXPECT_TRUE(Highlighted(s, 0)) << RowColours(s);
+  EXPECT_EQ(s.At(40, 10), kBlack) << "the playfield's backdrop behind the menu";
+
+  desk_.Key(main_.id, "Down");
+  EXPECT_TRUE(Lit(1));
+  desk_.Key(main_.id, "Up Up");
+  EXPECT_TRUE(Lit(3)) << "Up from the first row goes round to Exit";
+  desk_.Key(main_.id, "Down");
+  EXPECT_TRUE(Lit(0)) << "Down from Exit goes round to the first row";
+  // Keys of play do nothing here.
+  desk_.Key(main_.id, "space Left Right a");
+  desk_.Key(main_.id, "Down");
+  EXPECT_TRUE(Lit(1));
+  EXPECT_EQ(desk_.Grab(main_.id).At(40, 10), kBlack);
+}
+
+TEST_F(MenuOnX, PointerOverARowHighlightsItAndLeavingTheRowsKeepsIt) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  desk_.MoveMouse(main_.id, 288, kRowY[2]);
+  EXPECT_TRUE(Lit(2));
+  desk_.MoveMouse(main_.id, 288, kRowY[3]);
+  EXPECT_TRUE(Lit(3));
+  desk_.MoveMouse(main_.id, 5, 5);
+  desk_.Key(main_.id, "Up");  // a marker: the move off the rows has been handled before it
+  EXPECT_TRUE(Lit(2));
+}
+
+TEST_F(MenuOnX, TwoPlayerRowShowsThePlayfieldAndEscapeBringsTheMenuBack) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  desk_.Key(main_.id, "Down");
+  ASSERT_TRUE(Lit(1));
+  desk_.Key(main_.id, "Return");
+  ASSERT_TRUE(desk_.WaitPixel(main_.id, 40, 10, kSky, 20s)) << "no backdrop";
+  // The set-up's star, drawn straight onto the window over the backdrop.
+  EXPECT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) { return s.AnyIn(510, 13, 61, 51, kStar); }))
+      << "no star";
+  Screenshot field = desk_.Grab(main_.id);
+  EXPECT_EQ(field.At(540, 13), kStar) << "the star's top point";
+  for (int row = 0; row < 4; ++row) {
+    EXPECT_NE(field.At(kRowX, kRowY[row]), kRed) << "row " << row << " still shown";
+    EXPECT_NE(field.At(kRowX, kRowY[row]), kRow) << "row " << row << " still shown";
+  }
+
+  desk_.Key(main_.id, "Escape");
+  EXPECT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) {
+    return Highlighted(s, 0) && s.At(40, 10) == kBlack && !s.AnyIn(510, 13, 61, 51, kStar);
+  })) << "the menu did not come back on its first row, clear of the playfield";
+  EXPECT_EQ(desk_.CountWindows("Tarvolen"), 1);
+}
+
+TEST_F(MenuOnX, EnterOnExitEndsTheProgram) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  desk_.Key(main_.id, "Up");
+  ASSERT_TRUE(Lit(3));
+  desk_.Key(main_.id, "Return");
+  ExpectEndsCleanly();
+}
+
+TEST_F(MenuOnX, ClickOnExitEndsTheProgram) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  desk_.Click(main_.id, 288, kRowY[3]);
+  ExpectEndsCleanly();
+}
+
+}  // namespace
+}  // namespace tv::e2e
