@@ -100,7 +100,7 @@ class SoundOnX : public ::testing::Test {
 TEST_F(SoundOnX, MenuMusicSoundsFromStartUp) {
   ASSERT_NO_FATAL_FAILURE(Start(TARVOLEN_PROGRAM));
   const size_t early = Recorded();
-  EXPECT_TRUE(WaitUntil([&] { return Recorded() > early + kRate; }, 30s)) << "the device does not play";
+  ASSERT_TRUE(WaitUntil([&] { return Recorded() > early + kRate; }, 30s)) << "the device does not play";
   ASSERT_NO_FATAL_FAILURE(RecordAndClose(8 * kRate));
 
   Recording r = Analyse(AudioFile());
@@ -124,10 +124,11 @@ TEST_F(SoundOnX, WithoutMenuMusicTheMenuIsSilentAndSaysNothing) {
 
   ASSERT_NO_FATAL_FAILURE(Start((dir / fs::path(TARVOLEN_PROGRAM).filename()).string()));
   EXPECT_FALSE(WaitUntil([&] { return desk_.CountWindows("Tarvolen") > 1; }, 3s)) << "a message box came up";
-  ASSERT_NO_FATAL_FAILURE(RecordAndClose(4 * kRate));
+  // A device opened for the failed attempt plays silence, fast; one never
+  // opened records nothing at all.
+  ASSERT_NO_FATAL_FAILURE(RecordAndClose(Recorded() > 0 ? 4 * kRate : 0));
 
   Recording r = Analyse(AudioFile());
-  EXPECT_GE(r.samples, 4 * kRate * 2);
   EXPECT_EQ(r.nonZero, 0u) << "sound from frame " << r.firstSound;
 }
 
