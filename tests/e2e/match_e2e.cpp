@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <utility>
+#include <chrono>
+#include <cstdlib>
 #include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/e2e/process.h"
 #include "tests/e2e/x11_driver.h"
@@ -13,11 +17,11 @@ namespace tv::e2e {
 namespace {
 
 constexpr uint32_t kRed = 0xFF0000, kBlack = 0x000000, kSky = 0x11110F, kStar = 0xFFFF00, kBall = 0xFFF200;
-constexpr int kRowX = 200;                         // inside every menu row, left of its caption
-constexpr int kRowY[4] = {148, 181, 212, 244};     // the middle line of each row
-constexpr int kFieldBottom = 403;                  // the line under the playfield
+constexpr int kRowX = 200;                                 // inside every menu row, left of its caption
+constexpr int kRowY[4] = {148, 181, 212, 244};             // the middle line of each row
+constexpr int kFieldBottom = 403;                          // the line under the playfield
 constexpr int kBarY = 425, kBarLeft = 9, kBarRight = 191;  // the power bar's inner line
-constexpr uint32_t kBarFill = 0x0A246A;                     // the desktop's selection colour
+constexpr uint32_t kBarFill = 0x0A246A;                    // the desktop's selection colour
 
 struct Spot {
   int x = 0, y = 0;
@@ -37,9 +41,8 @@ std::vector<Spot> BallInk(const Screenshot& s) {
 constexpr std::pair<int, int> kLeftRestX{23, 27}, kRightRestX{557, 561};
 
 bool AllWithin(const std::vector<Spot>& ink, std::pair<int, int> columns) {
-  return !ink.empty() && std::all_of(ink.begin(), ink.end(), [&](Spot p) {
-    return p.x >= columns.first && p.x <= columns.second;
-  });
+  return !ink.empty() && std::all_of(ink.begin(), ink.end(),
+                                     [&](Spot p) { return p.x >= columns.first && p.x <= columns.second; });
 }
 
 // Where the balls rest once a match is set up: each on its launcher's ring,
@@ -115,8 +118,8 @@ class MatchOnX : public ::testing::Test {
       ASSERT_TRUE(desk_.WaitPixel(main_.id, kRowX, kRowY[row], kRed)) << "row " << row << " not highlighted";
     }
     desk_.Key(main_.id, "Return");
-    ASSERT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) { return s.At(40, 10) == kSky && StarShown(s); },
-                                  20s))
+    ASSERT_TRUE(desk_.WaitPicture(
+        main_.id, [](const Screenshot& s) { return s.At(40, 10) == kSky && StarShown(s); }, 20s))
         << "the playfield never showed";
     // The computer may already be aiming: wait until both balls are seen at rest.
     ASSERT_TRUE(desk_.WaitPicture(main_.id, [&](const Screenshot& s) {
@@ -128,9 +131,11 @@ class MatchOnX : public ::testing::Test {
   // Charges with Space until the power bar is full, then lets go.
   void FullShot() {
     desk_.KeyDown(main_.id, "space");
-    EXPECT_TRUE(desk_.WaitPixel(main_.id, kBarLeft, kBarY, kBarFill)) << "the power bar never started to fill";
+    EXPECT_TRUE(desk_.WaitPixel(main_.id, kBarLeft, kBarY, kBarFill))
+        << "the power bar never started to fill";
     // Full at 100, which is also what a longer charge fires with.
-    EXPECT_TRUE(desk_.WaitPixel(main_.id, kBarRight, kBarY, kBarFill, 20s)) << "the power bar never filled up";
+    EXPECT_TRUE(desk_.WaitPixel(main_.id, kBarRight, kBarY, kBarFill, 20s))
+        << "the power bar never filled up";
     desk_.KeyUp(main_.id, "space");
   }
 
@@ -213,8 +218,9 @@ TEST_F(MatchOnX, HeldSpaceFillsTheBarAndItsReleaseFiresTheLeftBall) {
   ASSERT_NO_FATAL_FAILURE(StartRow(1));
   desk_.Key(main_.id, "Up");
   ASSERT_NO_FATAL_FAILURE(FullShot());
-  EXPECT_TRUE(desk_.WaitPicture(main_.id, [&](const Screenshot& s) { return InFlight(rest_, s) == Flight::kLeft; }))
-      << "the left ball did not fly";
+  EXPECT_TRUE(desk_.WaitPicture(main_.id, [&](const Screenshot& s) {
+    return InFlight(rest_, s) == Flight::kLeft;
+  })) << "the left ball did not fly";
   CloseCleanly();
 }
 

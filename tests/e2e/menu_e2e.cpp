@@ -108,8 +108,9 @@ TEST_F(MenuOnX, TwoPlayerRowShowsThePlayfieldAndEscapeBringsTheMenuBack) {
   desk_.Key(main_.id, "Return");
   ASSERT_TRUE(desk_.WaitPixel(main_.id, 40, 10, kSky, 20s)) << "no backdrop";
   // The set-up's star, drawn straight onto the window over the backdrop.
-  EXPECT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) { return s.AnyIn(510, 13, 61, 51, kStar); }))
-      << "no star";
+  EXPECT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) {
+    return s.AnyIn(510, 13, 61, 51, kStar);
+  })) << "no star";
   Screenshot field = desk_.Grab(main_.id);
   EXPECT_EQ(field.At(540, 13), kStar) << "the star's top point";
   for (int row = 0; row < 4; ++row) {

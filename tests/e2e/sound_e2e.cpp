@@ -3,11 +3,13 @@
 // than real time, so these tests wait for amounts of output, not for the clock.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "tests/e2e/x11_driver.h"
 
@@ -66,7 +68,9 @@ class SoundOnX : public ::testing::Test {
 
   // Starts `program` recording its sound and waits for the menu.
   void Start(const std::string& program) {
-    desk_.Launch(program, {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", AudioFile()}, {"SDL_DISKAUDIODELAY", "1"}});
+    desk_.Launch(
+        program,
+        {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", AudioFile()}, {"SDL_DISKAUDIODELAY", "1"}});
     auto w = desk_.WaitWindow("Tarvolen", 30s);
     ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
     main_ = *w;
@@ -82,7 +86,8 @@ class SoundOnX : public ::testing::Test {
   // Waits for `frames` recorded frames, then closes the program so the file stops growing.
   void RecordAndClose(size_t frames) {
     EXPECT_TRUE(WaitUntil([&] { return Recorded() >= frames; }, 60s))
-        << "only " << Recorded() << " frames recorded; stderr:\n" << desk_.Stderr();
+        << "only " << Recorded() << " frames recorded; stderr:\n"
+        << desk_.Stderr();
     desk_.Close(main_.id);
     auto status = desk_.WaitExit(10s);
     ASSERT_TRUE(status) << "still running 10 s after the close request";
