@@ -95,14 +95,8 @@ bool StarShown(const Screenshot& s) { return s.AnyIn(510, 13, 61, 51, kStar); }
 
 class MatchOnX : public ::testing::Test {
  protected:
-  // Starts the program with the pointer off the window, so that no row is
-  // highlighted by it, and waits for the menu.
+  // Starts the program and waits for the menu.
   void Start() {
-    SpawnOptions o;
-    o.argv = {"xdotool", "mousemove", "0", "0"};
-    o.env = {"DISPLAY=" + desk_.DisplayName()};
-    auto moved = WaitChild(Spawn(o), 10s);
-    ASSERT_TRUE(moved && moved->Clean()) << "could not move the pointer away";
     desk_.Launch(TARVOLEN_PROGRAM);
     auto w = desk_.WaitWindow("Tarvolen", 30s);
     ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();

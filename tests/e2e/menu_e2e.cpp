@@ -31,14 +31,7 @@ std::string RowColours(const Screenshot& s) {
 
 class MenuOnX : public ::testing::Test {
  protected:
-  // The pointer starts at the screen's centre, which the centred window puts
-  // over a row; a window that maps under it highlights that row at once.
   void Start() {
-    SpawnOptions o;
-    o.argv = {"xdotool", "mousemove", "0", "0"};
-    o.env = {"DISPLAY=" + desk_.DisplayName()};
-    auto moved = WaitChild(Spawn(o), 10s);
-    ASSERT_TRUE(moved && moved->Clean()) << "could not move the pointer away";
     desk_.Launch(TARVOLEN_PROGRAM);
     auto w = desk_.WaitWindow("Tarvolen", 30s);
     ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();

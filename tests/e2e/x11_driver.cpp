@@ -102,6 +102,10 @@ Desktop::Desktop(int screenWidth, int screenHeight) : x_(std::make_unique<X>()) 
   x_->netWmPid = XInternAtom(x_->dpy, "_NET_WM_PID", False);
   x_->wmProtocols = XInternAtom(x_->dpy, "WM_PROTOCOLS", False);
   x_->wmDelete = XInternAtom(x_->dpy, "WM_DELETE_WINDOW", False);
+  // The pointer starts at the screen's centre, where a centred window maps
+  // under it; a user's pointer rests anywhere, so put it out of the way.
+  XWarpPointer(x_->dpy, None, DefaultRootWindow(x_->dpy), 0, 0, 0, 0, 0, 0);
+  XSync(x_->dpy, False);
 }
 
 Desktop::~Desktop() {
