@@ -236,15 +236,15 @@ FileCheck DecodeWave(const std::vector<uint8_t>& bytes, int rate, std::vector<fl
   if (bytes.empty()) return FileCheck::Empty;
   SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
   if (!rw) return FileCheck::NotWave;
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec format{};
   Uint8* pcm = nullptr;
   Uint32 len = 0;
-  if (!SDL_LoadWAV_RW(rw, 1, &spec, &pcm, &len)) return FileCheck::NotWave;
+  if (!SDL_LoadWAV_RW(rw, 1, &format, &pcm, &len)) return FileCheck::NotWave;
 
   FileCheck result = FileCheck::Ok;
   // Converted in one go: SDL's streaming converter holds back the last block at the end.
   SDL_AudioCVT cvt;
-  if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_F32SYS, 2, rate) < 0) {
+  if (SDL_BuildAudioCVT(&cvt, format.format, format.channels, format.freq, AUDIO_F32SYS, 2, rate) < 0) {
     result = FileCheck::NotWave;
   } else if (int64_t(len) * cvt.len_mult > kMaxDecodedBytes) {
     result = FileCheck::TooLarge;

@@ -42,9 +42,9 @@ class SdlTextRenderer : public TextRenderer {
     if (ttfUp_) TTF_Quit();
   }
 
-  TextMask Render(const FontSpec& spec, const std::string& text) override {
-    const LoadedFont& f = Font(spec);
-    if (!f.font) return FallbackRender(spec, text);
+  TextMask Render(const FontSpec& wanted, const std::string& text) override {
+    const LoadedFont& f = Font(wanted);
+    if (!f.font) return FallbackRender(wanted, text);
     if (f.bitmap) return RenderByGlyph(f, text);
     return RenderOutline(f, text);
   }
@@ -52,35 +52,35 @@ class SdlTextRenderer : public TextRenderer {
  private:
   using Key = std::tuple<std::string, int, bool>;
 
-  const LoadedFont& Font(const FontSpec& spec) {
-    Key key{spec.face, spec.height, spec.bold};
+  const LoadedFont& Font(const FontSpec& wanted) {
+    Key key{wanted.face, wanted.height, wanted.bold};
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    LoadedFont f = ttfUp_ ? Open(spec) : LoadedFont{};
+    LoadedFont f = ttfUp_ ? Open(wanted) : LoadedFont{};
     if (!f.font && ttfUp_ && !warned_) {
       warned_ = true;
       std::fprintf(stderr, "tarvolen: no usable font for \"%s\" (%s); text is drawn as boxes\n",
-                   spec.face.c_str(), TTF_GetError());
+                   wanted.face.c_str(), TTF_GetError());
     }
     return fonts_.emplace(key, f).first->second;
   }
 
-  static int RequestedHeight(const FontSpec& spec) {
-    int h = spec.height == 0 ? -11 : spec.height;  // 0: the default size
+  static int RequestedHeight(const FontSpec& wanted) {
+    int h = wanted.height == 0 ? -11 : wanted.height;  // 0: the default size
     return std::clamp(h, -kMaxHeight, kMaxHeight);
   }
 
-  LoadedFont Open(const FontSpec& spec) {
-    int h = RequestedHeight(spec);
-    if (spec.face == "MS Sans Serif") {
+  LoadedFont Open(const FontSpec& wanted) {
+    int h = RequestedHeight(wanted);
+    if (wanted.face == "MS Sans Serif") {
       if (auto file = BitmapSansSerifFile()) {
         LoadedFont f = OpenBitmapStrike(file->path, h);
-        f.syntheticBold = spec.bold;
+        f.syntheticBold = wanted.bold;
         if (f.font) return f;
       }
     }
-    auto file = MatchOutlineFont(spec.face, spec.bold);
-    if (!file) file = MatchOutlineFont("sans-serif", spec.bold);
+    auto file = MatchOutlineFont(wanted.face, wanted.bold);
+    if (!file) file = MatchOutlineFont("sans-serif", wanted.bold);
     if (!file) return {};
     LoadedFont f;
     // At SDL_ttf's 72 dots per inch a point is a pixel: a negative height is
@@ -92,7 +92,7 @@ class SdlTextRenderer : public TextRenderer {
       int cell = TTF_FontHeight(f.font);
       if (cell > 0 && cell != h) TTF_SetFontSize(f.font, std::max(1, (h * h + cell / 2) / cell));
     }
-    if (spec.bold && !file->bold) TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
+    if (wanted.bold && !file->bold) TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
     return f;
   }
 
@@ -192,8 +192,8 @@ class SdlTextRenderer : public TextRenderer {
 
   // No font at all: hollow boxes in a cell of about the asked size, so that
   // labels keep a size and the program goes on.
-  static TextMask FallbackRender(const FontSpec& spec, const std::string& text) {
-    int h = RequestedHeight(spec);
+  static TextMask FallbackRender(const FontSpec& wanted, const std::string& text) {
+    int h = RequestedHeight(wanted);
     TextMask m;
     m.height = h < 0 ? (-h * 13 + 10) / 11 : h;
     int cw = std::max(3, m.height / 2);
