@@ -10,15 +10,13 @@
 #include <utility>
 #include <vector>
 
+#include "tests/e2e/game_on_x.h"
 #include "tests/e2e/process.h"
 #include "tests/e2e/x11_driver.h"
 
 namespace tv::e2e {
 namespace {
 
-constexpr uint32_t kRed = 0xFF0000, kBlack = 0x000000, kSky = 0x11110F, kStar = 0xFFFF00, kBall = 0xFFF200;
-constexpr int kRowX = 200;                                 // inside every menu row, left of its caption
-constexpr int kRowY[4] = {148, 181, 212, 244};             // the middle line of each row
 constexpr int kFieldBottom = 403;                          // the line under the playfield
 constexpr int kBarY = 425, kBarLeft = 9, kBarRight = 191;  // the power bar's inner line
 constexpr uint32_t kBarFill = 0x0A246A;                    // the desktop's selection colour
@@ -93,16 +91,8 @@ std::string Repeat(const std::string& key, int times) {
 
 bool StarShown(const Screenshot& s) { return s.AnyIn(510, 13, 61, 51, kStar); }
 
-class MatchOnX : public ::testing::Test {
+class MatchOnX : public GameOnX {
  protected:
-  // Starts the program and waits for the menu.
-  void Start() {
-    desk_.Launch(TARVOLEN_PROGRAM);
-    auto w = desk_.WaitWindow("Tarvolen", 30s);
-    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
-    main_ = *w;
-    ASSERT_TRUE(desk_.WaitPixel(main_.id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
-  }
 
   // Highlights a row with the keys, starts it with Enter, and waits until the
   // set-up has drawn the star: both balls then rest on their launchers.
@@ -152,15 +142,6 @@ class MatchOnX : public ::testing::Test {
     EXPECT_TRUE(status->Clean()) << Describe(*status);
   }
 
-  void TearDown() override {
-    if (!HasFailure()) return;
-    std::string path = ::testing::TempDir() + "tarvolen_match_failure.png";
-    if (main_.id && desk_.Grab(main_.id).SavePng(path)) std::cerr << "the window's picture: " << path << "\n";
-    std::cerr << "stderr:\n" << desk_.Stderr();
-  }
-
-  Desktop desk_;
-  WindowInfo main_;
   Rest rest_;
 };
 

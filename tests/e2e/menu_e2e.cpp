@@ -5,15 +5,12 @@
 #include <cstdio>
 #include <iostream>
 
+#include "tests/e2e/game_on_x.h"
 #include "tests/e2e/process.h"
 #include "tests/e2e/x11_driver.h"
 
 namespace tv::e2e {
 namespace {
-
-constexpr uint32_t kRed = 0xFF0000, kRow = 0x7174FD, kBlack = 0x000000, kSky = 0x11110F, kStar = 0xFFFF00;
-constexpr int kRowX = 200;                      // inside every row, left of its caption
-constexpr int kRowY[4] = {148, 181, 212, 244};  // the middle line of each row
 
 // Row `lit` red, the other three in the rows' violet.
 bool Highlighted(const Screenshot& s, int lit) {
@@ -29,15 +26,8 @@ std::string RowColours(const Screenshot& s) {
   return text;
 }
 
-class MenuOnX : public ::testing::Test {
+class MenuOnX : public GameOnX {
  protected:
-  void Start() {
-    desk_.Launch(TARVOLEN_PROGRAM);
-    auto w = desk_.WaitWindow("Tarvolen", 30s);
-    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
-    main_ = *w;
-    ASSERT_TRUE(desk_.WaitPixel(main_.id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
-  }
 
   // Waits until exactly that row is lit.
   bool Lit(int row) {
@@ -52,16 +42,9 @@ class MenuOnX : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (!HasFailure()) return;
-    Screenshot now = main_.id ? desk_.Grab(main_.id) : Screenshot{};
-    if (now.width) std::cerr << "rows: " << RowColours(now) << "\n";
-    std::string path = ::testing::TempDir() + "tarvolen_menu_failure.png";
-    if (now.SavePng(path)) std::cerr << "the window's picture: " << path << "\n";
-    std::cerr << "stderr:\n" << desk_.Stderr();
+    if (HasFailure() && main_.id) std::cerr << "rows: " << RowColours(desk_.Grab(main_.id)) << "\n";
+    GameOnX::TearDown();
   }
-
-  Desktop desk_;
-  WindowInfo main_;
 };
 
 TEST_F(MenuOnX, OpensOnTheFirstRowAndTheArrowsMoveTheHighlightRoundTheRows) {

@@ -1,0 +1,43 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iostream>
+#include <string>
+
+#include "tests/e2e/x11_driver.h"
+
+// The game's window as the end-to-end tests see it: the colours and places
+// they look at, and a fixture with the real program started on its menu.
+namespace tv::e2e {
+
+inline constexpr uint32_t kRed = 0xFF0000, kRow = 0x7174FD, kBlack = 0x000000, kSky = 0x11110F,
+                          kStar = 0xFFFF00, kBall = 0xFFF200;
+inline constexpr int kRowX = 200;                      // inside every menu row, left of its caption
+inline constexpr int kRowY[4] = {148, 181, 212, 244};  // the middle line of each row
+
+class GameOnX : public ::testing::Test {
+ protected:
+  // Starts the program and waits for the menu.
+  void Start() {
+    desk_.Launch(TARVOLEN_PROGRAM);
+    auto w = desk_.WaitWindow("Tarvolen", 30s);
+    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
+    main_ = *w;
+    ASSERT_TRUE(desk_.WaitPixel(main_.id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
+  }
+
+  // A failed test leaves the window's picture and the program's stderr behind.
+  void TearDown() override {
+    if (!HasFailure()) return;
+    const std::string path = ::testing::TempDir() + "tarvolen_" +
+                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
+    if (main_.id && desk_.Grab(main_.id).SavePng(path)) std::cerr << "the window's picture: " << path << "\n";
+    std::cerr << "stderr:\n" << desk_.Stderr();
+  }
+
+  Desktop desk_;
+  WindowInfo main_;
+};
+
+}  // namespace tv::e2e
