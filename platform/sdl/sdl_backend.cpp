@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "platform/sdl/sdl_codepage.h"
 #include "platform/sdl/sdl_dialog.h"
@@ -43,6 +44,14 @@ class SdlBackend : public Backend {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +
                                "); Tarvolen needs a graphical desktop session");
+    // Without a display SDL settles for a driver that shows nothing; a game
+    // nobody can see is worse than saying so.
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (driver == "offscreen" || driver == "dummy") {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      throw std::runtime_error("no display to show it on (only SDL's " + driver +
+                               " video driver is available); Tarvolen needs a graphical desktop session");
+    }
     userEvent_ = SDL_RegisterEvents(1);
     if (userEvent_ == Uint32(-1)) {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);

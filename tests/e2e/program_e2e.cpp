@@ -1,8 +1,13 @@
 // The program itself on a real X server.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
+#include "tests/e2e/process.h"
 #include "tests/e2e/x11_driver.h"
 
 namespace tv::e2e {
@@ -92,6 +97,23 @@ TEST_F(ProgramOnX, DISABLED_IdleCpuOverTenSeconds) {
   RecordProperty("idle_main_thread_cpu_seconds", std::to_string(loop));
   RecordProperty("idle_process_cpu_seconds", std::to_string(all));
   EXPECT_LT(loop / wall, 0.01);
+}
+
+// With no display the game must say so, not run on in a window nobody sees.
+TEST(ProgramWithoutDisplay, SaysSoAndExitsWithAnError) {
+  char dir[] = "/tmp/tarvolen-nodisplay-XXXXXX";
+  ASSERT_TRUE(mkdtemp(dir));
+  SpawnOptions o;
+  o.argv = {TARVOLEN_PROGRAM};
+  o.env = {"PATH=/usr/bin:/bin", std::string("HOME=") + dir, "SDL_AUDIODRIVER=dummy"};
+  o.stderrPath = std::string(dir) + "/stderr";
+  auto status = WaitChild(Spawn(o), 20s);
+  const std::string err = ReadWholeFile(o.stderrPath);
+  std::remove(o.stderrPath.c_str());
+  rmdir(dir);
+  ASSERT_TRUE(status) << "still running without a display";
+  EXPECT_TRUE(status->exited && status->code == 1) << Describe(*status);
+  EXPECT_NE(err.find("no display"), std::string::npos) << err;
 }
 
 }  // namespace
