@@ -7,13 +7,14 @@
 #include <cstdlib>
 #include <thread>
 
+#include "tests/e2e/game_on_x.h"
 #include "tests/e2e/process.h"
 #include "tests/e2e/x11_driver.h"
 
 namespace tv::e2e {
 namespace {
 
-constexpr uint32_t kBlack = 0x000000, kLime = 0x00FF00;
+constexpr uint32_t kLime = 0x00FF00;
 
 // Where the lime link label's ink lies in the top-right corner, if anywhere:
 // lime blended onto its black ground, so pure greens of any strength.
@@ -35,27 +36,15 @@ Ink LimeInk(const Screenshot& s) {
   return ink;
 }
 
-class ProgramOnX : public ::testing::Test {
+class ProgramOnX : public GameOnX {
  protected:
-  // Starts the program and waits for its window and its first picture.
+  // Starts the program and waits for its menu and the link label.
   void Start() {
-    desk_.Launch(TARVOLEN_PROGRAM);
-    auto w = desk_.WaitWindow("Tarvolen", 30s);
-    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
-    main_ = *w;
+    ASSERT_NO_FATAL_FAILURE(GameOnX::Start());
     ASSERT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) { return LimeInk(s).fullLime; }, 20s))
         << "the link label never showed";
     shot_ = desk_.Grab(main_.id);
   }
-  void TearDown() override {
-    if (!HasFailure()) return;
-    Screenshot now = main_.id ? desk_.Grab(main_.id) : Screenshot{};
-    std::string path = ::testing::TempDir() + "tarvolen_failure.png";
-    if ((now.width ? now : shot_).SavePng(path)) std::cerr << "the window's picture: " << path << "\n";
-    std::cerr << "stderr:\n" << desk_.Stderr();
-  }
-  Desktop desk_;
-  WindowInfo main_;
   Screenshot shot_;  // the picture once the window is up
 };
 
