@@ -41,6 +41,7 @@ class SdlBackend : public Backend {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +
                                "); Tarvolen needs a graphical desktop session");
@@ -65,6 +66,7 @@ class SdlBackend : public Backend {
   ~SdlBackend() override {
     DropPostedEvents();
     boxes_.clear();
+    boxWindows_.DestroyAll();
     if (window_) SDL_DestroyWindow(window_);
     text_.reset();
     // Not SDL_Quit: that unloads libdbus, and the leak checker of sanitizer
@@ -144,7 +146,7 @@ class SdlBackend : public Backend {
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
     int id = nextBoxId_++;
     try {
-      boxes_[id] = std::make_unique<SdlMessageBox>(id, text, caption, stopIcon, *text_, window_);
+      boxes_[id] = std::make_unique<SdlMessageBox>(id, text, caption, stopIcon, *text_, window_, boxWindows_);
     } catch (const std::exception& e) {
       // Nobody could ever dismiss an unseen box: say it on stderr and let it go.
       std::fprintf(stderr, "tarvolen: %s\n%s: %s\n", e.what(), caption.c_str(), text.c_str());
@@ -291,6 +293,7 @@ class SdlBackend : public Backend {
   Uint32 userEvent_ = 0;
   Uint32 held_ = 0;  // mouse buttons held on the main window
   std::unique_ptr<TextRenderer> text_;
+  BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
   int nextBoxId_ = 1;
 };

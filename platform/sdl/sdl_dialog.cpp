@@ -17,18 +17,62 @@ int MaxTextWidth(SDL_Window* owner) {
   return std::max(200, usable.w * 5 / 8);
 }
 
+// Drops queued events addressed to one window: input meant for an earlier box
+// must not act on the next one shown in the same window.
+int DropEventsOf(void* windowId, SDL_Event* e) {
+  const Uint32 id = *static_cast<Uint32*>(windowId);
+  switch (e->type) {
+    case SDL_WINDOWEVENT: return e->window.windowID != id;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: return e->key.windowID != id;
+    case SDL_MOUSEMOTION: return e->motion.windowID != id;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: return e->button.windowID != id;
+    case SDL_MOUSEWHEEL: return e->wheel.windowID != id;
+    default: return 1;
+  }
+}
+
 }  // namespace
 
+SDL_Window* BoxWindowPool::Take(const std::string& title, int width, int height, SDL_Window* owner) {
+  const int display = owner ? std::max(SDL_GetWindowDisplayIndex(owner), 0) : 0;
+  const int centred = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+  SDL_Window* window;
+  if (!spare_.empty()) {
+    window = spare_.back();
+    spare_.pop_back();
+    SDL_SetWindowTitle(window, title.c_str());
+    SDL_SetWindowSize(window, width, height);
+    SDL_SetWindowPosition(window, centred, centred);
+    Uint32 id = SDL_GetWindowID(window);
+    SDL_PumpEvents();
+    SDL_FilterEvents(DropEventsOf, &id);
+  } else {
+    window = SDL_CreateWindow(title.c_str(), centred, centred, width, height, SDL_WINDOW_HIDDEN);
+    if (!window) throw std::runtime_error(std::string("cannot open a message box window: ") + SDL_GetError());
+    all_.push_back(window);
+  }
+  if (owner) SDL_SetWindowModalFor(window, owner);
+  return window;
+}
+
+void BoxWindowPool::Give(SDL_Window* window) {
+  SDL_HideWindow(window);
+  spare_.push_back(window);
+}
+
+void BoxWindowPool::DestroyAll() {
+  for (SDL_Window* w : all_) SDL_DestroyWindow(w);
+  all_.clear();
+  spare_.clear();
+}
+
 SdlMessageBox::SdlMessageBox(int id, const std::string& text, const std::string& caption, bool stopIcon,
-                             TextRenderer& renderer, SDL_Window* owner)
-    : id_(id), layout_(LayoutMessageBox(renderer, text, stopIcon, MaxTextWidth(owner))) {
-  int display = owner ? std::max(SDL_GetWindowDisplayIndex(owner), 0) : 0;
-  window_ = SDL_CreateWindow(Cp1252ToUtf8(caption).c_str(), SDL_WINDOWPOS_CENTERED_DISPLAY(display),
-                             SDL_WINDOWPOS_CENTERED_DISPLAY(display), layout_.width, layout_.height,
-                             SDL_WINDOW_HIDDEN);
-  if (!window_) throw std::runtime_error(std::string("cannot open a message box window: ") + SDL_GetError());
+                             TextRenderer& renderer, SDL_Window* owner, BoxWindowPool& windows)
+    : id_(id), windows_(windows), layout_(LayoutMessageBox(renderer, text, stopIcon, MaxTextWidth(owner))) {
+  window_ = windows_.Take(Cp1252ToUtf8(caption), layout_.width, layout_.height, owner);
   windowId_ = SDL_GetWindowID(window_);
-  if (owner) SDL_SetWindowModalFor(window_, owner);
   SDL_ShowWindow(window_);
   Draw();
   // The box takes the keyboard, so Enter, Space and Escape reach it at once.
@@ -36,9 +80,7 @@ SdlMessageBox::SdlMessageBox(int id, const std::string& text, const std::string&
   SDL_SetWindowInputFocus(window_);
 }
 
-SdlMessageBox::~SdlMessageBox() {
-  if (window_) SDL_DestroyWindow(window_);
-}
+SdlMessageBox::~SdlMessageBox() { windows_.Give(window_); }
 
 bool SdlMessageBox::HasKeyboard() const { return SDL_GetKeyboardFocus() == window_; }
 

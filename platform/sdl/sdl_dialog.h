@@ -2,11 +2,37 @@
 #include <SDL.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/sdl/sdl_msgbox_layout.h"
 #include "platform/text.h"
 
 namespace tv {
+
+// The windows message boxes are shown in. A box window is hidden when its box
+// is dismissed and kept for the next box, never destroyed while the program
+// runs: SDL wakes a waiting event loop by sending an X message to its newest
+// window, from whatever thread posts an event, and a window destroyed while
+// such a message is on its way is an X error that ends the program.
+class BoxWindowPool {
+ public:
+  BoxWindowPool() = default;
+  ~BoxWindowPool() { DestroyAll(); }
+  BoxWindowPool(const BoxWindowPool&) = delete;
+  BoxWindowPool& operator=(const BoxWindowPool&) = delete;
+
+  // A hidden window of that title and client size, centred on the owner's
+  // display, with no input of an earlier box still queued for it. Throws
+  // std::runtime_error when no window can be made.
+  SDL_Window* Take(const std::string& title, int width, int height, SDL_Window* owner);
+  // Hides the window and keeps it for the next box.
+  void Give(SDL_Window* window);
+  // At shutdown, before the video subsystem goes.
+  void DestroyAll();
+
+ private:
+  std::vector<SDL_Window*> all_, spare_;
+};
 
 // A message box: a small window of its own with the text, perhaps the stop
 // icon, and an OK button. It only reports its dismissal; the loop that waits
@@ -15,7 +41,7 @@ class SdlMessageBox {
  public:
   // Throws std::runtime_error when the window cannot be made.
   SdlMessageBox(int id, const std::string& text, const std::string& caption, bool stopIcon,
-                TextRenderer& renderer, SDL_Window* owner);
+                TextRenderer& renderer, SDL_Window* owner, BoxWindowPool& windows);
   ~SdlMessageBox();
   SdlMessageBox(const SdlMessageBox&) = delete;
   SdlMessageBox& operator=(const SdlMessageBox&) = delete;
@@ -34,6 +60,7 @@ class SdlMessageBox {
   void SetPressed(bool pressed);
 
   int id_;
+  BoxWindowPool& windows_;
   SDL_Window* window_ = nullptr;
   Uint32 windowId_ = 0;
   MessageBoxLayout layout_;

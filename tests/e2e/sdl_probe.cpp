@@ -4,8 +4,13 @@
 // Xvfb to look at the window and the message boxes.
 //   m: message box with two lines   e: error box with the stop icon
 //   r: a red square at (0, 0)       p: an event posted from another thread
+//   s: box storm: from now on a dismissed box is followed at once by a new one,
+//      and another thread posts a silent event every millisecond, as the audio
+//      thread's notices do, so SDL keeps waking its waiting loop
 #include <cstdio>
 #include <exception>
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -54,6 +59,18 @@ int Run(const std::string& title) {
   tv::TextMask m = backend->Text().Render(tv::FontSpec{}, "Player 1");
   std::printf("Text %d %d\n", m.width, m.height);
   std::printf("Ready\n");
+  bool storm = false;
+  std::atomic<bool> posting{true};
+  std::thread poster;
+  struct Joiner {
+    std::atomic<bool>& posting;
+    std::thread& t;
+    ~Joiner() {
+      posting = false;
+      if (t.joinable()) t.join();
+    }
+  } joiner{posting, poster};
+  constexpr int kSilentId = 99;
   for (;;) {
     tv::Event ev;
     if (!backend->WaitEvent(ev, -1, false)) continue;
@@ -68,10 +85,13 @@ int Run(const std::string& title) {
       case T::MouseUp:
         std::printf("%s %d %d %s\n", Name(ev.type), ev.x, ev.y, ButtonName(ev.button));
         break;
-      case T::DialogDismissed:
       case T::MediaNotify:
+        if (ev.id == kSilentId) continue;
+        [[fallthrough]];
+      case T::DialogDismissed:
         std::printf("%s %d %u\n", Name(ev.type), ev.id, ev.param);
         if (ev.type == T::DialogDismissed) backend->CloseMessageBox(ev.id);
+        if (ev.type == T::DialogDismissed && storm) backend->OpenMessageBox("Player 1 Won!", title, false);
         break;
       case T::Quit:
         std::printf("Quit\n");
@@ -89,6 +109,20 @@ int Run(const std::string& title) {
         for (int x = 0; x < 10; ++x) fb.Set(x, y, 0xFF0000);
       backend->Present(fb, {tv::Rect{0, 0, 10, 10}});
       std::printf("Red\n");
+    }
+    if (ev.key == 'S' && !storm) {
+      storm = true;
+      poster = std::thread([&] {
+        tv::Event silent;
+        silent.type = T::MediaNotify;
+        silent.id = kSilentId;
+        while (posting) {
+          backend->PostEvent(silent);
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+      });
+      std::printf("Storm\n");
+      backend->OpenMessageBox("Player 1 Won!", title, false);
     }
     if (ev.key == 'P') {
       tv::Event posted;
