@@ -5,9 +5,6 @@
 // hostile or broken file can neither make SDL allocate without bound nor slip
 // through half-read, and turns SDL's surface into a tv::Bitmap.
 #include <SDL.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -16,6 +13,7 @@
 #include <vector>
 
 #include "platform/exceptions.h"
+#include "platform/file_read.h"
 #include "platform/picture_file.h"
 
 namespace tv {
@@ -180,35 +178,11 @@ Bitmap FromDirect(const SDL_Surface* s) {
   throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(err));
 }
 
-struct FdCloser {
-  int fd;
-  ~FdCloser() { ::close(fd); }
-};
-
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  // Non-blocking, so that a named pipe in the picture's place cannot hang the game.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) CannotOpen(path, errno);
-  FdCloser closer{fd};
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) CannotOpen(path, errno);
-  if (S_ISDIR(st.st_mode)) CannotOpen(path, EISDIR);
-  // Pipes and devices hold no picture, and reading one may never end.
-  if (!S_ISREG(st.st_mode)) CannotOpen(path, EINVAL);
-  if (st.st_size > kMaxFileBytes) NotValid();
-
-  std::vector<uint8_t> bytes(size_t(st.st_size));
-  size_t got = 0;
-  while (got < bytes.size()) {
-    ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      CannotOpen(path, errno);
-    }
-    if (n == 0) break;  // the file shrank while we read it
-    got += size_t(n);
-  }
-  bytes.resize(got);
+  std::vector<uint8_t> bytes;
+  const int err = ReadRegularFile(path, size_t(kMaxFileBytes), bytes);
+  if (err == EFBIG) NotValid();
+  if (err) CannotOpen(path, err);
   return bytes;
 }
 
