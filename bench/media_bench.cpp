@@ -12,7 +12,7 @@
 
 #include "media/media_player.h"
 #include "platform/sdl/sdl_media.h"
-#include "platform/sdl/sdl_media_files.h"
+#include "platform/media_files.h"
 
 namespace tv {
 namespace {
@@ -59,7 +59,7 @@ void BM_CheckMidiFile(benchmark::State& state) {
   for (auto _ : state) {
     std::vector<uint8_t> copy = file;
     uint32_t ms = 0;
-    benchmark::DoNotOptimize(sdl::ParseMidi(copy, ms));
+    benchmark::DoNotOptimize(ParseMidi(copy, ms));
   }
 }
 BENCHMARK(BM_CheckMidiFile)->Unit(benchmark::kMicrosecond);
@@ -67,7 +67,7 @@ BENCHMARK(BM_CheckMidiFile)->Unit(benchmark::kMicrosecond);
 void BM_DecodeHitEffect(benchmark::State& state) {
   const std::vector<uint8_t> file = Bytes("hit.wav");
   std::vector<float> pcm;
-  for (auto _ : state) benchmark::DoNotOptimize(sdl::DecodeWave(file, 44100, pcm));
+  for (auto _ : state) benchmark::DoNotOptimize(DecodeWave(file, 44100, pcm));
 }
 BENCHMARK(BM_DecodeHitEffect)->Unit(benchmark::kMicrosecond);
 

@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "platform/sdl/sdl_media_files.h"
+#include "platform/file_read.h"
+#include "platform/media_files.h"
 
-namespace tv::sdl {
+namespace tv {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -87,22 +92,66 @@ TEST(MidiFileCheck, RunningStatusAndSysExAndForeignChunksAreAccepted) {
   EXPECT_EQ(LengthOf(file), 500u);
 }
 
-TEST(MidiFileCheck, TimeCodeDivisionCountsFramesAndTicks) {
-  // 25 frames a second, 40 ticks a frame: 1000 ticks a second.
-  const uint16_t division = uint16_t((uint8_t(-25) << 8) | 40);
-  EXPECT_EQ(LengthOf(Smf(0, division, {Cat({{0x00, 0x90, 60, 100, 0x87, 0x68, 0x80, 60, 0}, kEot})})), 1000u);
+Bytes Le32(uint32_t v) { return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; }
+
+// RIFF chunks have little-endian sizes.
+Bytes Riff(const char* tag, const Bytes& body) {
+  Bytes b(tag, tag + 4);
+  b = Cat({b, Le32(uint32_t(body.size())), body});
+  if (body.size() % 2) b.push_back(0);
+  return b;
+}
+
+Bytes Normalised(Bytes file) {
+  uint32_t ms = 0;
+  EXPECT_EQ(ParseMidi(file, ms), FileCheck::Ok);
+  return file;
 }
 
 TEST(MidiFileCheck, RiffMidiIsUnwrapped) {
   const Bytes smf = Smf(0, 480, {Cat({kOneSecondNote, kEot})});
-  Bytes body = {'R', 'M', 'I', 'D'};
-  Bytes data = Chunk("data", smf);
-  body.insert(body.end(), data.begin(), data.end());
-  Bytes file = Chunk("RIFF", body);
-  uint32_t ms = 0;
-  EXPECT_EQ(ParseMidi(file, ms), FileCheck::Ok);
-  EXPECT_EQ(ms, 1000u);
-  EXPECT_EQ(file, smf);
+  const Bytes file = Riff("RIFF", Cat({{'R', 'M', 'I', 'D'}, Riff("LIST", {'I', 'N', 'F', 'O', 1}), Riff("data", smf)}));
+  EXPECT_EQ(LengthOf(file), 1000u);
+  EXPECT_EQ(Normalised(file), Normalised(smf));
+}
+
+// Whatever shape a tune comes in, the synthesiser gets one track in format 0
+// with metrical time, which reads back to itself, lasting as long.
+TEST(MidiFileCheck, AwkwardShapesBecomeOneCleanTrack) {
+  const Bytes notes = Cat({kOneSecondNote, kEot});
+  Bytes longHeader = Smf(0, 480, {notes});
+  longHeader[7] = 10;  // four bytes more in the header
+  longHeader.insert(longHeader.begin() + 14, {9, 9, 9, 9});
+  Bytes foreign = Smf(1, 480, {notes, notes});
+  const Bytes alien = Chunk("XFIH", {1, 2, 3});
+  foreign.insert(foreign.begin() + 14 + 8 + std::ptrdiff_t(notes.size()), alien.begin(), alien.end());
+  const Bytes packets = Cat({{0x00, 0xF0, 0x03, 0x7E, 0x7F, 0x09}, {0x00, 0xF7, 0x02, 0x01, 0xF7}, notes});
+  std::vector<Bytes> many(200, notes);
+  const uint16_t smpte25 = uint16_t((uint8_t(-25) << 8) | 40);  // 1000 ticks a second
+  const uint16_t smpte29 = uint16_t((uint8_t(-29) << 8) | 100);
+  const std::vector<std::tuple<const char*, Bytes, uint32_t>> cases = {
+      {"long header", longHeader, 1000},
+      {"foreign chunk between tracks", foreign, 1000},
+      {"sysex in F7 packets", Smf(0, 480, {packets}), 1000},
+      {"200 tracks", Smf(1, 480, many), 1000},
+      {"25 fps time code", Smf(0, smpte25, {Cat({{0x00, 0x90, 60, 100, 0x87, 0x68, 0x80, 60, 0}, kEot})}), 1000},
+      {"29.97 fps time code", Smf(0, smpte29, {Cat({{0x00, 0x90, 60, 100, 0x97, 0x35, 0x80, 60, 0}, kEot})}), 1000},
+      {"format 2 patterns in turn", Smf(2, 480, {notes, notes}), 2000},
+  };
+  for (const auto& [why, file, ms] : cases) {
+    Bytes clean = file;
+    uint32_t length = 0;
+    ASSERT_EQ(ParseMidi(clean, length), FileCheck::Ok) << why;
+    EXPECT_NEAR(double(length), double(ms), 2.0) << why;
+    ASSERT_GE(clean.size(), 22u) << why;
+    EXPECT_EQ(Bytes(clean.begin(), clean.begin() + 12), (Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1})) << why;
+    EXPECT_EQ(clean[12] & 0x80, 0) << why << ": time code left in";
+    EXPECT_EQ(Normalised(clean), clean) << why;
+    uint32_t again = 0;
+    Bytes copy = clean;
+    ParseMidi(copy, again);
+    EXPECT_EQ(again, length) << why;
+  }
 }
 
 TEST(MidiFileCheck, MalformedFilesAreRefused) {
@@ -223,6 +272,22 @@ TEST(WaveFileCheck, MalformedFilesAreRefused) {
   noData.resize(36);  // the format chunk, and no data chunk
   EXPECT_EQ(DecodeWave(noData, 44100, pcm), FileCheck::NotWave);
   EXPECT_TRUE(pcm.empty());
+  // 48 bytes that declare almost 4 GB of data: refused or cut to what is
+  // there, never allocated.
+  Bytes liar = Wave8BitMono(8000, {1, 2, 3, 4});
+  for (int k = 0; k < 4; ++k) liar[40 + size_t(k)] = 0xF0;
+  const FileCheck lied = DecodeWave(liar, 44100, pcm);
+  EXPECT_TRUE(lied == FileCheck::NotWave || pcm.size() <= 2 * 4 * 6) << pcm.size();
+}
+
+TEST(WaveFileCheck, NoFramesAndOneFrameDecode) {
+  std::vector<float> pcm{1.0f};
+  EXPECT_EQ(DecodeWave(Wave8BitMono(48000, {}), 44100, pcm), FileCheck::Ok);
+  EXPECT_TRUE(pcm.empty());
+  EXPECT_EQ(DecodeWave(Wave8BitMono(48000, {0xFF}), 44100, pcm), FileCheck::Ok);
+  ASSERT_EQ(pcm.size(), 2u);
+  EXPECT_GT(pcm[0], 0.9f);
+  EXPECT_EQ(pcm[0], pcm[1]);
 }
 
 // --- Reading ---
@@ -251,5 +316,25 @@ TEST_F(MediaFileRead, MissingEmptyAndDirectoryAreTold) {
   EXPECT_EQ(ReadMediaFile(Path("folder.wav"), b), FileCheck::Unreadable);
 }
 
+// Each of these returns at once: none may block the game.
+TEST_F(MediaFileRead, OnlyRegularFilesAreReadAndThoseUpToTheCap) {
+  Bytes b;
+  ASSERT_EQ(::mkfifo(Path("pipe.mid").c_str(), 0600), 0);
+  EXPECT_EQ(ReadRegularFile(Path("pipe.mid"), 100, b), EINVAL);
+  EXPECT_EQ(ReadMediaFile(Path("pipe.mid"), b), FileCheck::Unreadable);
+  EXPECT_EQ(ReadRegularFile("/dev/zero", 100, b), EINVAL);
+  std::filesystem::create_directory(Path("folder.mid"));
+  EXPECT_EQ(ReadRegularFile(Path("folder.mid"), 100, b), EISDIR);
+
+  std::ofstream(Path("big.wav")).close();
+  std::filesystem::resize_file(Path("big.wav"), kMaxMediaFileBytes + 1);
+  EXPECT_EQ(ReadMediaFile(Path("big.wav"), b), FileCheck::TooLarge);
+  std::filesystem::resize_file(Path("big.wav"), kMaxMediaFileBytes);
+  EXPECT_EQ(ReadMediaFile(Path("big.wav"), b), FileCheck::Ok);
+  EXPECT_EQ(b.size(), kMaxMediaFileBytes);
+  EXPECT_EQ(ReadRegularFile(Path("big.wav"), 100, b), EFBIG);
+  EXPECT_TRUE(b.empty());
+}
+
 }  // namespace
-}  // namespace tv::sdl
+}  // namespace tv

@@ -5,8 +5,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/media_files.h"
 #include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_media_files.h"
 #include "platform/sdl/sdl_media_midi.h"
 
 namespace tv {
@@ -14,7 +14,6 @@ namespace tv {
 namespace {
 
 using sdl::AudioDevice;
-using sdl::FileCheck;
 
 constexpr uint32_t kErrUnrecognizedCommand = MCIERR_BASE + 5;
 constexpr uint32_t kErrInvalidDeviceName = MCIERR_BASE + 7;
@@ -170,15 +169,15 @@ class SdlMediaControl final : public MediaControl, private sdl::AudioSource {
     auto d = std::make_unique<Device>();
     d->kind = kind;
     std::vector<uint8_t> bytes;
-    if (uint32_t err = CodeOf(sdl::ReadMediaFile(p.elementName, bytes))) return err;
+    if (uint32_t err = CodeOf(ReadMediaFile(p.elementName, bytes))) return err;
     if (kind == Kind::Sequencer) {
-      if (uint32_t err = CodeOf(sdl::ParseMidi(bytes, d->lengthMs))) return err;
+      if (uint32_t err = CodeOf(ParseMidi(bytes, d->lengthMs))) return err;
       d->lengthFrames = uint64_t(d->lengthMs) * AudioDevice::kRate / 1000;
       AudioDevice::Lock lock(audio);
       d->midi = sdl::MidiSequence::Create(std::move(bytes));
       if (!d->midi) return kErrNoSoundFont;
     } else {
-      if (uint32_t err = CodeOf(sdl::DecodeWave(bytes, AudioDevice::kRate, d->pcm))) return err;
+      if (uint32_t err = CodeOf(DecodeWave(bytes, AudioDevice::kRate, d->pcm))) return err;
       d->lengthFrames = d->pcm.size() / 2;
       d->lengthMs = FramesToMs(d->lengthFrames);
     }
