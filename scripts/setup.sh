@@ -14,6 +14,10 @@ PACKAGES=(
   xvfb xauth xdotool x11-utils libx11-dev
   clang libclang-rt-14-dev
 )
+# Tools that wrote the test corpus of foreign pictures, tunes and sounds
+# (tests/corpus/make_corpus.sh); needed only to write it again.
+CORPUS_TOOLS=(imagemagick netpbm sox libsox-fmt-base midicsv python3-mido abcmidi)
+PACKAGES+=("${CORPUS_TOOLS[@]}")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
