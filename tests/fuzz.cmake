@@ -1,4 +1,5 @@
-# Coverage-guided fuzzing of the level-picture decoder with libFuzzer.
+# Coverage-guided fuzzing with libFuzzer: the level-picture decoder, the MIDI
+# reader (through to FluidSynth rendering what it accepts) and the wave opener.
 #
 # libFuzzer comes with clang, not with the compiler that builds the rest, so
 # the fuzzer is compiled by a custom command that calls clang++ on the few
@@ -6,7 +7,7 @@
 # UndefinedBehaviorSanitizer, so the sanitizer build does not run it again.
 find_program(TARVOLEN_CLANGXX NAMES clang++ clang++-14)
 if(NOT TARVOLEN_CLANGXX)
-  message(STATUS "clang++ not found: the picture fuzzer is not built")
+  message(STATUS "clang++ not found: the fuzzers are not built")
   return()
 endif()
 if(TARVOLEN_SANITIZE)
@@ -17,7 +18,8 @@ set(fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
 set(fuzz_bin ${fuzz_dir}/picture_fuzz)
 set(fuzz_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/picture_fuzz.cpp
-  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp)
+  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp
+  ${PROJECT_SOURCE_DIR}/platform/file_read.cpp)
 set(fuzz_headers
   ${PROJECT_SOURCE_DIR}/platform/picture_file.h
   ${PROJECT_SOURCE_DIR}/platform/bitmap.h
@@ -53,3 +55,26 @@ add_test(NAME picture_fuzz
   COMMAND ${fuzz_bin} -max_total_time=25 -seed=1 -rss_limit_mb=2048 -timeout=10
     -artifact_prefix=${fuzz_dir}/ ${fuzz_dir}/corpus ${fuzz_dir}/seeds)
 set_tests_properties(picture_fuzz PROPERTIES LABELS fuzz TIMEOUT 120)
+
+# The media fuzzers start from the corpus of files other tools wrote.
+function(tarvolen_media_fuzzer name libs)
+  set(bin ${fuzz_dir}/${name})
+  set(sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${name}.cpp ${ARGN})
+  add_custom_command(OUTPUT ${bin}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}/${name}_corpus
+    COMMAND ${TARVOLEN_CLANGXX} -std=c++20 -g -O1
+      -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+      ${TARVOLEN_WARNINGS} -I${PROJECT_SOURCE_DIR} ${sources} ${libs} -o ${bin}
+    DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/platform/media_files.h
+    COMMENT "Building the ${name} fuzzer with clang"
+    COMMAND_EXPAND_LISTS VERBATIM)
+  add_custom_target(${name} ALL DEPENDS ${bin})
+  add_test(NAME ${name}
+    COMMAND ${bin} -max_total_time=12 -seed=1 -max_len=4096 -rss_limit_mb=2048 -timeout=10
+      -artifact_prefix=${fuzz_dir}/${name}- ${fuzz_dir}/${name}_corpus ${PROJECT_SOURCE_DIR}/tests/corpus/files)
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
+endfunction()
+
+tarvolen_media_fuzzer(midi_fuzz "-lfluidsynth"
+  ${PROJECT_SOURCE_DIR}/platform/midi_file.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_media_midi.cpp)
+tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/wave_file.cpp)
