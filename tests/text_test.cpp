@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "platform/sdl/sdl_codepage.h"
-#include "platform/sdl/sdl_msgbox_layout.h"
+#include "platform/codepage.h"
+#include "platform/msgbox_layout.h"
 #include "platform/sdl/sdl_text.h"
 
 namespace tv {

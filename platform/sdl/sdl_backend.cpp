@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/sdl/sdl_codepage.h"
+#include "platform/codepage.h"
 #include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_audio.h"

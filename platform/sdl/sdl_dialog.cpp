@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/sdl/sdl_codepage.h"
+#include "platform/codepage.h"
 #include "platform/sdl/sdl_present.h"
 
 namespace tv {

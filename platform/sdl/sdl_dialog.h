@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/sdl_msgbox_layout.h"
+#include "platform/msgbox_layout.h"
 #include "platform/text.h"
 
 namespace tv {

@@ -1,7 +1,9 @@
-#include "platform/sdl/sdl_msgbox_layout.h"
+#include "platform/msgbox_layout.h"
 
 #include <algorithm>
 #include <cmath>
+
+#include "platform/painter.h"
 
 namespace tv {
 namespace {
@@ -24,11 +26,7 @@ const FontSpec kFont{"MS Sans Serif", -11, false};
 
 int Width(TextRenderer& text, const std::string& s) { return s.empty() ? 0 : text.Render(kFont, s).width; }
 
-void Fill(Bitmap& b, Rect r, Pixel p) {
-  r = r.Intersect({0, 0, b.width, b.height});
-  for (int y = r.y; y < r.Bottom(); ++y)
-    for (int x = r.x; x < r.Right(); ++x) b.Set(x, y, p);
-}
+void Fill(Bitmap& b, Rect r, Pixel p) { Painter(b, {0, 0, b.width, b.height}).FillRect(r, p); }
 
 // A one-pixel frame: top and left edges in one colour, bottom and right in another.
 void Frame(Bitmap& b, Rect r, Pixel topLeft, Pixel bottomRight) {
@@ -38,21 +36,9 @@ void Frame(Bitmap& b, Rect r, Pixel topLeft, Pixel bottomRight) {
   Fill(b, {r.Right() - 1, r.y, 1, r.h}, bottomRight);
 }
 
-Pixel Blend(Pixel bg, Pixel fg, uint8_t a) {
-  auto mix = [&](int shift) {
-    int c0 = (bg >> shift) & 0xFF, c1 = (fg >> shift) & 0xFF;
-    return Pixel((c0 * (255 - a) + c1 * a + 127) / 255) << shift;
-  };
-  return mix(16) | mix(8) | mix(0);
-}
-
+// Text is blended by the one painter that draws the window's text too.
 void DrawMask(Bitmap& b, const TextMask& m, Point at, Pixel colour) {
-  for (int y = 0; y < m.height; ++y)
-    for (int x = 0; x < m.width; ++x) {
-      uint8_t a = m.alpha[size_t(y) * m.width + x];
-      int px = at.x + x, py = at.y + y;
-      if (a && px >= 0 && py >= 0 && px < b.width && py < b.height) b.Set(px, py, Blend(b.At(px, py), colour, a));
-    }
+  Painter(b, {0, 0, b.width, b.height}).DrawMask(at.x, at.y, m, colour);
 }
 
 // A red disc with a white diagonal cross, sampled at pixel centres.

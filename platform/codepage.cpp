@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_codepage.h"
+#include "platform/codepage.h"
 
 #include <cstdint>
 
