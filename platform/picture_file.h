@@ -19,4 +19,15 @@ Bitmap LoadBitmapFile(const std::string& path);
 // The same for the bytes of a file already in memory; throws EInvalidGraphic only.
 Bitmap DecodeBitmap(const uint8_t* data, size_t size);
 
+// The pixels are decoded by the window backend's reader (SDL's on the real
+// machine), installed once at start-up by the backend's maker, or by a test
+// harness; the toolkit reads the file itself and needs no window library.
+// Without one installed, loading a picture is a programmer's error
+// (std::logic_error).
+using BitmapDecoder = Bitmap (*)(const uint8_t* data, size_t size);
+void SetBitmapDecoder(BitmapDecoder decoder);
+
+// Larger files are not pictures this program shows.
+constexpr size_t kMaxBitmapFileBytes = size_t(80) << 20;
+
 }  // namespace tv

@@ -14,6 +14,7 @@
 #include "platform/media_files.h"
 #include "platform/picture_file.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_media.h"
 #include "platform/sdl/sdl_media_midi.h"
 
@@ -103,6 +104,7 @@ double RenderedRms(const std::string& path) {
 
 TEST(Corpus, EveryFileIsLoadedPlayedOrRefusedAsExpected) {
   setenv("SDL_AUDIODRIVER", "dummy", 0);
+  InstallSdlBitmapDecoder();
   auto mci = MakeSdlMediaControl({});
   const auto all = Expected();
   ASSERT_GE(all.size(), 40u);

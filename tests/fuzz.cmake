@@ -19,6 +19,7 @@ set(fuzz_bin ${fuzz_dir}/picture_fuzz)
 set(fuzz_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/picture_fuzz.cpp
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp
+  ${PROJECT_SOURCE_DIR}/platform/picture_file.cpp
   ${PROJECT_SOURCE_DIR}/platform/file_read.cpp)
 set(fuzz_headers
   ${PROJECT_SOURCE_DIR}/platform/picture_file.h

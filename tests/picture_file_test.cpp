@@ -13,6 +13,7 @@
 #include "assets/disc.h"
 #include "platform/exceptions.h"
 #include "platform/picture_file.h"
+#include "platform/sdl/sdl_bmp.h"
 #include "tests/fuzz/bmp_writer.h"
 
 namespace tv {
@@ -29,6 +30,7 @@ constexpr const char* kNotValid = "Bitmap image is not valid";
 class PictureFile : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallSdlBitmapDecoder();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = fs::temp_directory_path() /
            ("tarvolen_pictures_" + std::to_string(::getpid()) + "_" + info->name());

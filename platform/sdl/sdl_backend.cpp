@@ -14,6 +14,7 @@
 #include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_text.h"
 
@@ -300,7 +301,10 @@ class SdlBackend : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> MakeSdlBackend() { return std::make_unique<SdlBackend>(); }
+std::unique_ptr<Backend> MakeSdlBackend() {
+  InstallSdlBitmapDecoder();
+  return std::make_unique<SdlBackend>();
+}
 
 }  // namespace tv
 

@@ -1,20 +1,19 @@
 // Level pictures: device-independent bitmap files read with SDL_LoadBMP.
 //
-// SDL decodes the pixels; this file opens the file itself (SDL's error texts
-// lose the file name), checks the headers before SDL sees them, so that a
-// hostile or broken file can neither make SDL allocate without bound nor slip
-// through half-read, and turns SDL's surface into a tv::Bitmap.
+// SDL decodes the pixels; this file checks the headers before SDL sees them,
+// so that a hostile or broken file can neither make SDL allocate without bound
+// nor slip through half-read, and turns SDL's surface into a tv::Bitmap. The
+// file itself is read by the toolkit (platform/picture_file.cpp).
 #include <SDL.h>
 
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/exceptions.h"
-#include "platform/file_read.h"
 #include "platform/picture_file.h"
+#include "platform/sdl/sdl_bmp.h"
 
 namespace tv {
 namespace {
@@ -23,7 +22,6 @@ namespace {
 // costs at most a few hundred megabytes on the way to being refused.
 constexpr int64_t kMaxSide = 16384;
 constexpr int64_t kMaxPixels = int64_t(16) * 1024 * 1024;
-constexpr int64_t kMaxFileBytes = int64_t(80) * 1024 * 1024;
 
 constexpr size_t kFileHeaderSize = 14;
 
@@ -174,22 +172,10 @@ Bitmap FromDirect(const SDL_Surface* s) {
   return b;
 }
 
-[[noreturn]] void CannotOpen(const std::string& path, int err) {
-  throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(err));
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  const int err = ReadRegularFile(path, size_t(kMaxFileBytes), bytes);
-  if (err == EFBIG) NotValid();
-  if (err) CannotOpen(path, err);
-  return bytes;
-}
-
 }  // namespace
 
-Bitmap DecodeBitmap(const uint8_t* data, size_t size) {
-  if (size > size_t(kMaxFileBytes)) NotValid();
+Bitmap sdl::DecodeBmp(const uint8_t* data, size_t size) {
+  if (size > kMaxBitmapFileBytes) NotValid();
   const Header header = CheckHeaders(data, size);
   SDL_RWops* rw = SDL_RWFromConstMem(data, int(size));
   if (!rw) NotValid();
@@ -200,9 +186,6 @@ Bitmap DecodeBitmap(const uint8_t* data, size_t size) {
   return b;
 }
 
-Bitmap LoadBitmapFile(const std::string& path) {
-  std::vector<uint8_t> bytes = ReadWholeFile(path);
-  return DecodeBitmap(bytes.data(), bytes.size());
-}
+void InstallSdlBitmapDecoder() { SetBitmapDecoder(sdl::DecodeBmp); }
 
 }  // namespace tv

@@ -6,11 +6,11 @@
 #include <cstdlib>
 
 #include "platform/exceptions.h"
-#include "platform/picture_file.h"
+#include "platform/sdl/sdl_bmp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
-    tv::Bitmap b = tv::DecodeBitmap(data, size);
+    tv::Bitmap b = tv::sdl::DecodeBmp(data, size);
     if (b.width <= 0 || b.height <= 0 || b.pixels.size() != size_t(b.width) * size_t(b.height)) std::abort();
     for (tv::Pixel p : b.pixels)
       if (p > 0xFFFFFF) std::abort();

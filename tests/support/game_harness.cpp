@@ -1,11 +1,14 @@
 #include "tests/support/game_harness.h"
 
 #include "assets/pictures.h"
+#include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_text.h"
 
 namespace tv::test {
 
 TextRenderer& SharedText() {
+  // Level pictures are decoded as on the real machine.
+  InstallSdlBitmapDecoder();
   static std::unique_ptr<TextRenderer> text = MakeSdlTextRenderer();
   return *text;
 }
