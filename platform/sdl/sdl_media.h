@@ -6,7 +6,7 @@
 namespace tv {
 
 // The media control layer of the real machine: MIDI files rendered by
-// FluidSynth, wave files decoded by SDL, both played on the one audio
+// FluidSynth, wave files decoded by libsndfile, both played on the one audio
 // device, one sound at a time. Notices go to `post` from whichever thread
 // sees the end (the audio thread for a piece that runs out).
 std::unique_ptr<MediaControl> MakeSdlMediaControl(MediaPostSink post);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/sound_output.h"
+
 struct _fluid_player_t;  // FluidSynth's sequence player
 
 namespace tv::sdl {
@@ -12,24 +14,24 @@ namespace tv::sdl {
 // General MIDI sound font loaded once; one sequence player per opened file.
 // Every call that touches the synthesiser is made with the audio device
 // locked (or from the audio callback), since the callback renders it.
-class MidiSequence {
+class MidiSequence final : public MidiRenderer {
  public:
   // Null when the synthesiser or its sound font cannot be had.
   static std::unique_ptr<MidiSequence> Create(std::vector<uint8_t> file);
-  ~MidiSequence();
+  ~MidiSequence() override;
   MidiSequence(const MidiSequence&) = delete;
   MidiSequence& operator=(const MidiSequence&) = delete;
 
   // From the beginning, or on from where Stop left it.
-  void Start();
+  void Start() override;
   // Halts the sequence and cuts every sounding note.
-  void Stop();
+  void Stop() override;
   // Back to the beginning, halted.
-  bool Rewind();
+  bool Rewind() override;
   // The sequence has played its last event.
-  bool Finished() const;
+  bool Finished() const override;
   // Adds the synthesiser's output (interleaved stereo) into `out`.
-  void RenderInto(float* out, int frames);
+  void RenderInto(float* out, int frames) override;
 
  private:
   MidiSequence() = default;
