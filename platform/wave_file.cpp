@@ -54,6 +54,13 @@ bool IsWave(int format) {
   return major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64 || major == SF_FORMAT_W64;
 }
 
+// Only wave containers go to libsndfile: it would otherwise try every format it
+// knows on the bytes, MPEG among them, whose decoder talks on stderr.
+bool LooksLikeWave(const std::vector<uint8_t>& b) {
+  auto at = [&](size_t i, const char* tag) { return b.size() >= i + 4 && std::memcmp(&b[i], tag, 4) == 0; };
+  return ((at(0, "RIFF") || at(0, "RIFX") || at(0, "RF64")) && at(8, "WAVE")) || (at(0, "riff") && at(24, "wave"));
+}
+
 float Clean(float v) { return std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f; }
 
 // Mono to both sides, the first two channels of more; linear interpolation
@@ -81,7 +88,7 @@ void ToStereo(const std::vector<float>& src, int channels, int64_t frames, int s
 FileCheck DecodeWave(const std::vector<uint8_t>& bytes, int rate, std::vector<float>& stereo) {
   stereo.clear();
   if (bytes.empty()) return FileCheck::Empty;
-  if (rate <= 0) return FileCheck::NotWave;
+  if (rate <= 0 || !LooksLikeWave(bytes)) return FileCheck::NotWave;
   Memory memory{bytes.data(), sf_count_t(bytes.size())};
   SF_VIRTUAL_IO io{Length, Seek, Read, Write, Tell};
   SF_INFO info{};
