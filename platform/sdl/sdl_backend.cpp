@@ -17,6 +17,7 @@
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_text.h"
+#include "platform/sdl/sdl_x11_errors.h"
 
 namespace tv {
 namespace {
@@ -43,6 +44,7 @@ class SdlBackend : public Backend {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    sdl::InstallX11ErrorFilter();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +
                                "); Tarvolen needs a graphical desktop session");
@@ -68,7 +70,7 @@ class SdlBackend : public Backend {
     DropPostedEvents();
     boxes_.clear();
     boxWindows_.DestroyAll();
-    if (window_) SDL_DestroyWindow(window_);
+    sdl::DestroyWindowQuietly(window_);
     text_.reset();
     // Not SDL_Quit: that unloads libdbus, and the leak checker of sanitizer
     // builds then loses the names it suppresses (see below).

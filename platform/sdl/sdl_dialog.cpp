@@ -5,6 +5,7 @@
 
 #include "platform/codepage.h"
 #include "platform/sdl/sdl_present.h"
+#include "platform/sdl/sdl_x11_errors.h"
 
 namespace tv {
 namespace {
@@ -63,7 +64,7 @@ void BoxWindowPool::Give(SDL_Window* window) {
 }
 
 void BoxWindowPool::DestroyAll() {
-  for (SDL_Window* w : all_) SDL_DestroyWindow(w);
+  for (SDL_Window* w : all_) sdl::DestroyWindowQuietly(w);
   all_.clear();
   spare_.clear();
 }
