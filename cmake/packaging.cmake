@@ -1,5 +1,6 @@
 # cpack -G DEB: a Debian package of what cmake --install installs.
 set(CPACK_PACKAGE_NAME tarvolen)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tarvolen Games")
 set(CPACK_PACKAGE_CONTACT "Tarvolen Games <games@tarvolen.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two-sided artillery game over the Earth seen from orbit")
