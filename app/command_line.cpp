@@ -41,10 +41,26 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
       // The first of them wins, as GNU programs do; later errors still count.
       if (cl.action == CommandLine::Action::Play)
         cl.action = name == "--help" ? CommandLine::Action::Help : CommandLine::Action::Version;
-    } else if (name == "--scale") {
+    } else if (name == "--headless") {
+      if (value) return fail("option '--headless' doesn't allow an argument");
+      cl.headless = true;
+    } else if (name == "--scale" || name == "--record" || name == "--replay" || name == "--png") {
       if (!value) {
-        if (i + 1 >= args.size()) return fail("option '--scale' requires an argument");
+        if (i + 1 >= args.size()) return fail("option '" + name + "' requires an argument");
         value = args[++i];
+      }
+      if (value->empty()) return fail("option '" + name + "' needs a non-empty argument");
+      if (name == "--record") {
+        cl.record = *value;
+        continue;
+      }
+      if (name == "--replay") {
+        cl.replay = *value;
+        continue;
+      }
+      if (name == "--png") {
+        cl.png = *value;
+        continue;
       }
       auto n = ScaleOf(*value);
       if (!n) return fail(BadScale("scale", *value));
@@ -56,6 +72,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
       return fail("unexpected argument '" + a + "'");
     }
   }
+  if (!cl.record.empty() && !cl.replay.empty()) return fail("--record and --replay exclude each other");
+  if (cl.headless && cl.replay.empty()) return fail("--headless needs --replay");
+  if (!cl.png.empty() && !cl.headless) return fail("--png needs --headless");
+  if (cl.headless && cl.png.empty()) cl.png = cl.replay + ".png";
   // The environment only counts when it is used: a bad value must not stop --help.
   if (!scaleGiven && scaleEnv && cl.action == CommandLine::Action::Play) {
     auto n = ScaleOf(scaleEnv);
@@ -65,16 +85,26 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
   return cl;
 }
 
-std::string UsageLine() { return "Usage: tarvolen [--scale N] [--help] [--version]\n"; }
+std::string UsageLine() {
+  return "Usage: tarvolen [--scale N] [--record FILE | --replay FILE [--headless [--png FILE]]]\n"
+         "                [--help] [--version]\n";
+}
 
 std::string HelpText() {
   return UsageLine() +
          "Tarvolen: a two-sided artillery game over the Earth seen from orbit.\n"
          "\n"
-         "  --scale N    show the window N times larger (N from 1 to 4, default 1);\n"
-         "               every pixel becomes an N x N block\n"
-         "  --help       show this help and exit\n"
-         "  --version    show the version and exit\n"
+         "  --scale N       show the window N times larger (N from 1 to 4, default 1);\n"
+         "                  every pixel becomes an N x N block\n"
+         "  --record FILE   write a journal of the session to FILE: every input event\n"
+         "                  with its time, and the random generator's seed\n"
+         "  --replay FILE   play a recorded session back on the window\n"
+         "  --headless      with --replay: no window, as fast as possible; prints the\n"
+         "                  final game state and writes the last frame as a PNG\n"
+         "  --png FILE      where --headless writes the last frame (default: the\n"
+         "                  journal's name with .png appended)\n"
+         "  --help          show this help and exit\n"
+         "  --version       show the version and exit\n"
          "\n"
          "Environment:\n"
          "  TARVOLEN_SCALE   the scale when --scale is not given\n"
@@ -86,8 +116,9 @@ std::string HelpText() {
          "  1.bmp ... 8.bmp  the right-hand launcher at each level\n"
          "  hit.wav          the hit effect\n"
          "\n"
-         "Exit status: 0 when the window was closed, 1 when the game could not start\n"
-         "(no display), 2 for a wrong command line.\n"
+         "Exit status: 0 when the window was closed (or a replay ran to its end),\n"
+         "1 when the game could not start (no display, an unreadable journal) or a\n"
+         "replay went another way than recorded, 2 for a wrong command line.\n"
          "See tarvolen(6) for the keys and the game's modes.\n";
 }
 

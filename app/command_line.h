@@ -12,6 +12,10 @@ struct CommandLine {
   enum class Action { Play, Help, Version, Fail };
   Action action = Action::Play;
   int scale = 1;       // --scale, else TARVOLEN_SCALE, else 1
+  std::string record;  // --record FILE: write the session's journal
+  std::string replay;  // --replay FILE: play a journal back
+  bool headless = false;  // --headless: replay without a window
+  std::string png;     // --png FILE: the last frame of a headless replay
   std::string error;   // for Fail: what was wrong, one line
 };
 
