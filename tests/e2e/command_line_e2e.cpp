@@ -57,6 +57,7 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutADisplayAndMistakesGetTheUsageAndSt
       {{"--frobnicate"}, ""}, {{"-x"}, ""},          {{"level3"}, ""},        {{"--scale"}, ""},
       {{"--scale", "5"}, ""}, {{"--scale=0"}, ""},   {{"--scale=2x"}, ""},    {{"--help=1"}, ""},
       {{}, "0"},              {{}, "four"},          {{"--", "x"}, ""},
+      {{"--record", "a", "--replay", "b"}, ""},      {{"--headless"}, ""},    {{"--png", "x"}, ""},
   };
   for (const auto& [args, env] : wrong) {
     std::string what;
