@@ -1,37 +1,110 @@
 // tarvolen: a two-sided artillery game over the Earth seen from orbit.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "assets/pictures.h"
 #include "platform/application.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/headless/png.h"
+#include "platform/journal.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_media.h"
+#include "platform/sdl/sdl_text.h"
 #include "platform/system.h"
 
 // The program file's version record, readable with `strings`.
-[[gnu::used]] static const char kVersionRecord[] =
-    "FileDescription=Tarvolen;FileVersion=1.2.0.0;ProductVersion=1.2.0.0;CompanyName=Tarvolen Games";
+[[gnu::used]] static const char kVersionRecord[] = "FileDescription=Tarvolen;FileVersion=" TARVOLEN_VERSION
+                                                   ";ProductVersion=" TARVOLEN_VERSION
+                                                   ";CompanyName=Tarvolen Games";
 
-int main() {
-  std::unique_ptr<tv::Backend> backend;
+namespace {
+
+// The game on `b` from start-up until its window closes; the last frame goes to `png` when named.
+void RunGame(tv::Backend& b, const std::string& png, tv::GameState& state) {
+  b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
+  std::unique_ptr<tv::MediaControl> media = tv::MakeSdlMediaControl([&b](const tv::Event& ev) { b.PostEvent(ev); });
+  tv::TApplication app(b);
+  tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
+  tv::StartUp(app, form);
+  app.Run();
+  if (png.empty()) return;
+  form.Surface().Update();
+  if (!tv::SavePng(form.Surface().Framebuffer(), png)) std::fprintf(stderr, "tarvolen: cannot write %s\n", png.c_str());
+}
+
+void PrintState(const tv::GameState& g) {
+  std::printf("Phase=%s\nTurn=%s\nMenuIndex=%d\nLevel=%lld\nGameTitle=%s\nPower=%d\nAngle=%d\nGravity=%d\n"
+              "FlightTime=%.17g\nDeltaX=%d\nDeltaY=%d\nLaunchLeft=%d\nLaunchTop=%d\nFreeMove=%d\nRandSeed=%u\n",
+              g.Phase.c_str(), g.Turn.c_str(), int(g.MenuIndex), (long long)g.Level, g.GameTitle.c_str(), g.Power,
+              g.Angle, g.Gravity, g.FlightTime, g.DeltaX, g.DeltaY, g.LaunchLeft, g.LaunchTop, int(g.FreeMove),
+              unsigned(g.RandSeed));
+}
+
+int Play(const tv::CommandLine& cl) {
+  // The machine underneath: a window, or for a headless replay nothing but the fonts.
+  std::unique_ptr<tv::TextRenderer> text;
+  std::unique_ptr<tv::Backend> machine;
   try {
-    backend = tv::MakeSdlBackend();
-    backend->CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
+    if (cl.headless) {
+      // Nothing to show or hear: sound goes to SDL's silent driver.
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      text = tv::MakeSdlTextRenderer();
+      machine = std::make_unique<tv::HeadlessBackend>(*text);
+    } else {
+      machine = tv::MakeSdlBackend(cl.scale);
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());
     return 1;
   }
-  tv::Backend& b = *backend;
-  std::unique_ptr<tv::MediaControl> media = tv::MakeSdlMediaControl([&b](const tv::Event& ev) { b.PostEvent(ev); });
 
-  tv::TApplication app(b);
   tv::GameState state;
-  {
-    tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
-    tv::StartUp(app, form);
-    app.Run();
+  try {
+    if (!cl.replay.empty()) {
+      tv::JournalReplayer replay(*machine, cl.replay, !cl.headless);
+      RunGame(replay, cl.headless ? cl.png : "", state);
+      if (cl.headless) PrintState(state);
+      if (!replay.Finished()) {
+        std::fprintf(stderr, "tarvolen: the replay stopped early: %s\n", replay.Problem().c_str());
+        return 1;
+      }
+      return 0;
+    }
+    if (!cl.record.empty()) {
+      tv::JournalRecorder record(*machine, cl.record);
+      RunGame(record, "", state);
+      return 0;
+    }
+  } catch (const std::runtime_error& e) {
+    std::fprintf(stderr, "tarvolen: %s\n", e.what());
+    return 1;
   }
+  RunGame(*machine, "", state);
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const tv::CommandLine cl =
+      tv::ParseCommandLine(std::vector<std::string>(argv + (argc > 0), argv + argc), std::getenv("TARVOLEN_SCALE"));
+  switch (cl.action) {
+    case tv::CommandLine::Action::Help:
+      std::fputs(tv::HelpText().c_str(), stdout);
+      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    case tv::CommandLine::Action::Version:
+      std::fputs(tv::VersionText().c_str(), stdout);
+      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    case tv::CommandLine::Action::Fail:
+      std::fprintf(stderr, "tarvolen: %s\n%sTry 'tarvolen --help' for more information.\n", cl.error.c_str(),
+                   tv::UsageLine().c_str());
+      return 2;
+    case tv::CommandLine::Action::Play:
+      break;
+  }
+  return Play(cl);
 }

@@ -1,26 +1,52 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, playing and testing Tarvolen need.
+# Installs the Debian packages that playing, building and testing Tarvolen need.
+#   scripts/setup.sh                 everything (what ./test.sh uses)
+#   scripts/setup.sh runtime build   only what ./play.sh needs
 # Idempotent: does nothing when all are present. Works as root or through sudo.
 set -euo pipefail
 
-PACKAGES=(
-  build-essential cmake pkg-config
+# What the installed game needs besides the shared libraries it links: the
+# bitmap face of its message boxes, the TrueType fallback, and a General MIDI
+# soundfont for /usr/share/sounds/sf2/default-GM.sf2.
+RUNTIME_PACKAGES=(
+  fontconfig fonts-wine fonts-dejavu-core
+  timgm6mb-soundfont
+)
+# Compiling the game and its generators; dpkg-dev for `cpack -G DEB`'s dependency scan.
+BUILD_PACKAGES=(
+  build-essential cmake pkg-config dpkg-dev
   libsdl2-dev libsdl2-ttf-dev
-  libfluidsynth-dev timgm6mb-soundfont
+  libfluidsynth-dev
   libjpeg-dev libpng-dev
   libsmf-dev libsndfile1-dev
-  fontconfig libfontconfig-dev fonts-wine fonts-dejavu-core
+  libfontconfig-dev
+)
+# The test suites, the end-to-end driver under Xvfb, the sanitizer build, the
+# benchmarks and the metainfo check.
+TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils libx11-dev
   clang libclang-rt-14-dev
+  appstream
 )
 # Tools that wrote the test corpus of foreign pictures, tunes and sounds
 # (tests/corpus/make_corpus.sh); needed only to write it again.
 CORPUS_TOOLS=(imagemagick netpbm sox libsox-fmt-base midicsv python3-mido abcmidi)
-PACKAGES+=("${CORPUS_TOOLS[@]}")
+
+lists=("$@")
+[ ${#lists[@]} -eq 0 ] && lists=(runtime build test)
+wanted=()
+for l in "${lists[@]}"; do
+  case "$l" in
+    runtime) wanted+=("${RUNTIME_PACKAGES[@]}") ;;
+    build) wanted+=("${BUILD_PACKAGES[@]}") ;;
+    test) wanted+=("${TEST_PACKAGES[@]}" "${CORPUS_TOOLS[@]}") ;;
+    *) echo "setup.sh: unknown list '$l' (runtime, build or test)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
-for p in "${PACKAGES[@]}"; do
+for p in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi

@@ -45,4 +45,4 @@ add_custom_command(OUTPUT ${level_pictures}
   COMMENT "Drawing the level pictures" VERBATIM)
 add_custom_target(tarvolen_level_pictures DEPENDS ${level_pictures})
 add_dependencies(tarvolen_data tarvolen_level_pictures)
-install(FILES ${level_pictures} DESTINATION ${CMAKE_INSTALL_LIBDIR}/tarvolen)
+install(FILES ${level_pictures} DESTINATION ${TARVOLEN_INSTALL_DIR})

@@ -28,4 +28,4 @@ add_custom_command(OUTPUT ${TARVOLEN_OUT}/hit.wav
 
 add_custom_target(tarvolen_sound_files DEPENDS ${TARVOLEN_MUSIC_FILES} ${TARVOLEN_OUT}/hit.wav)
 add_dependencies(tarvolen_data tarvolen_sound_files)
-install(FILES ${TARVOLEN_MUSIC_FILES} ${TARVOLEN_OUT}/hit.wav DESTINATION ${CMAKE_INSTALL_LIBDIR}/tarvolen)
+install(FILES ${TARVOLEN_MUSIC_FILES} ${TARVOLEN_OUT}/hit.wav DESTINATION ${TARVOLEN_INSTALL_DIR})

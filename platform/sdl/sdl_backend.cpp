@@ -121,7 +121,7 @@ class SdlBackend : public Backend {
     if (window_) throw std::logic_error("the main window exists already");
     // Hidden until shown: the first picture is composed before it appears.
     window_ = SDL_CreateWindow(Cp1252ToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               clientWidth, clientHeight, SDL_WINDOW_HIDDEN);
+                               clientWidth * scale_, clientHeight * scale_, SDL_WINDOW_HIDDEN);
     if (!window_)
       throw std::runtime_error(std::string("the window system refused the window (") + SDL_GetError() + ")");
     windowId_ = SDL_GetWindowID(window_);
@@ -143,7 +143,7 @@ class SdlBackend : public Backend {
   }
 
   void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
-    if (window_) PresentToWindow(window_, framebuffer, rects);
+    if (window_) PresentToWindow(window_, framebuffer, rects, scale_);
   }
 
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
@@ -225,7 +225,7 @@ class SdlBackend : public Backend {
       case SDL_MOUSEMOTION:
         ReleaseStaleCapture();
         if (e.motion.windowID != windowId_) return ToBox(BoxOfWindow(e.motion.windowID), e, out);
-        out = Event::Mouse(Event::Type::MouseMove, e.motion.x, e.motion.y);
+        out = Event::Mouse(Event::Type::MouseMove, Unscaled(e.motion.x), Unscaled(e.motion.y));
         return true;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
@@ -263,7 +263,7 @@ class SdlBackend : public Backend {
     // While a button is held its release must arrive, wherever the pointer is.
     if (!wasHeld && held_) SDL_CaptureMouse(SDL_TRUE);
     if (wasHeld && !held_) SDL_CaptureMouse(SDL_FALSE);
-    out = Event::Mouse(down ? Event::Type::MouseDown : Event::Type::MouseUp, b.x, b.y, *button);
+    out = Event::Mouse(down ? Event::Type::MouseDown : Event::Type::MouseUp, Unscaled(b.x), Unscaled(b.y), *button);
     return true;
   }
 
@@ -291,6 +291,14 @@ class SdlBackend : public Backend {
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, userEvent_, userEvent_) > 0) delete static_cast<Event*>(e.user.data1);
   }
 
+  // A window pixel back to the picture's pixel it shows; floor, so the pointer
+  // left of or above the window stays outside it.
+  int Unscaled(int v) const { return v >= 0 ? v / scale_ : -((-v + scale_ - 1) / scale_); }
+
+ public:
+  int scale_ = 1;  // each pixel of the picture is a scale_ x scale_ block of the window
+
+ private:
   SDL_Window* window_ = nullptr;
   Uint32 windowId_ = 0;
   Uint32 userEvent_ = 0;
@@ -303,9 +311,11 @@ class SdlBackend : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> MakeSdlBackend() {
+std::unique_ptr<Backend> MakeSdlBackend(int scale) {
   InstallSdlBitmapDecoder();
-  return std::make_unique<SdlBackend>();
+  auto backend = std::make_unique<SdlBackend>();
+  backend->scale_ = std::clamp(scale, 1, kMaxScale);
+  return backend;
 }
 
 }  // namespace tv

@@ -7,7 +7,10 @@ namespace tv {
 
 // The real machine: an SDL window, its input, SDL's clock, message boxes as
 // windows of their own. Throws std::runtime_error with a plain-words message
-// when there is no display to open a window on.
-std::unique_ptr<Backend> MakeSdlBackend();
+// when there is no display to open a window on. With `scale` N (1 to
+// kMaxScale) the window is N times larger and shows every pixel of the
+// picture as an N x N block; pointer positions arrive in picture pixels.
+inline constexpr int kMaxScale = 4;
+std::unique_ptr<Backend> MakeSdlBackend(int scale = 1);
 
 }  // namespace tv

@@ -1,0 +1,25 @@
+# cpack -G DEB: a Debian package of what cmake --install installs.
+set(CPACK_PACKAGE_NAME tarvolen)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Tarvolen Games")
+set(CPACK_PACKAGE_CONTACT "Tarvolen Games <games@tarvolen.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two-sided artillery game over the Earth seen from orbit")
+set(CPACK_PACKAGE_DESCRIPTION "Two launchers stand at the edges of a photograph of the Earth seen from orbit
+and fire balls at each other in turns: a campaign of eight levels against the
+computer, two players at one keyboard, or the computer against itself.")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://tarvolen.example/")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The shared libraries' packages come from dpkg-shlibdeps (dpkg-dev); what the
+# program opens by path at run time has to be named: the bitmap font of its
+# message boxes and a General MIDI soundfont for /usr/share/sounds/sf2/default-GM.sf2.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
+
+include(CPack)

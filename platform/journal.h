@@ -1,0 +1,116 @@
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+
+// The session journal: time is an input. A recorder sits between the toolkit
+// and the real backend and writes down every answer the backend gives (clock
+// readings, events taken, the counter that seeds the random generator, the
+// frame width, message box ids); a replayer gives the same answers in the same
+// order, so the same program goes through the same session, on the window or
+// on the headless backend. The format is in ARCHITECTURE.md.
+namespace tv {
+
+class JournalRecorder : public Backend {
+ public:
+  // Throws std::runtime_error when the file cannot be created.
+  JournalRecorder(Backend& inner, const std::string& path);
+  ~JournalRecorder() override;
+  JournalRecorder(const JournalRecorder&) = delete;
+  JournalRecorder& operator=(const JournalRecorder&) = delete;
+
+  uint64_t NowMs() override;
+  uint64_t PerformanceCounter() override;
+  void SleepMs(uint32_t ms) override { inner_.SleepMs(ms); }
+  bool PollEvent(Event& ev) override { return Taken(inner_.PollEvent(ev), ev); }
+  bool WaitEvent(Event& ev, int64_t timeoutMs, bool nested) override {
+    return Taken(inner_.WaitEvent(ev, timeoutMs, nested), ev);
+  }
+  void PostEvent(const Event& ev) override { inner_.PostEvent(ev); }
+  void CreateMainWindow(int w, int h, const std::string& title, const ArgbImage& icon) override {
+    inner_.CreateMainWindow(w, h, title, icon);
+  }
+  void ShowMainWindow() override { inner_.ShowMainWindow(); }
+  void SetTitle(const std::string& title) override { inner_.SetTitle(title); }
+  int FrameWidth() override;
+  void Present(const Bitmap& fb, const std::vector<Rect>& rects) override { inner_.Present(fb, rects); }
+  int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override;
+  void CloseMessageBox(int id) override { inner_.CloseMessageBox(id); }
+  void Beep() override { inner_.Beep(); }
+  TextRenderer& Text() override { return inner_.Text(); }
+
+ private:
+  bool Taken(bool got, const Event& ev);
+  void FlushClock();
+
+  Backend& inner_;
+  std::FILE* out_ = nullptr;
+  uint64_t clock_ = 0;     // the reading being repeated
+  uint64_t repeats_ = 0;   // how many times in a row, not yet written
+};
+
+class JournalReplayer : public Backend {
+ public:
+  // Reads the whole journal; throws std::runtime_error naming the file and
+  // line when it cannot be read or is not a journal. `paced`: keep the
+  // recorded pace in real time (for watching on the window) instead of
+  // running as fast as possible.
+  JournalReplayer(Backend& inner, const std::string& path, bool paced);
+
+  // Every record has been given back.
+  bool Finished() const { return next_ == records_.size() && problem_.empty(); }
+  // Why the replay stopped early: the program asked for something else than
+  // the journal holds next (another program, other files, a fault), or the
+  // user closed the window. Empty when it did not.
+  const std::string& Problem() const { return problem_; }
+  size_t Records() const { return records_.size(); }
+
+  uint64_t NowMs() override;
+  uint64_t PerformanceCounter() override;
+  void SleepMs(uint32_t) override {}
+  bool PollEvent(Event& ev) override { return Next(ev); }
+  bool WaitEvent(Event& ev, int64_t, bool) override { return Next(ev); }
+  // The journal holds every event as it was taken, posted ones included.
+  void PostEvent(const Event&) override {}
+  void CreateMainWindow(int w, int h, const std::string& title, const ArgbImage& icon) override {
+    inner_.CreateMainWindow(w, h, title, icon);
+  }
+  void ShowMainWindow() override { inner_.ShowMainWindow(); }
+  void SetTitle(const std::string& title) override { inner_.SetTitle(title); }
+  int FrameWidth() override;
+  void Present(const Bitmap& fb, const std::vector<Rect>& rects) override { inner_.Present(fb, rects); }
+  int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override;
+  void CloseMessageBox(int id) override;
+  void Beep() override { inner_.Beep(); }
+  TextRenderer& Text() override { return inner_.Text(); }
+
+ private:
+  struct Record {
+    char kind = 0;
+    uint64_t a = 0, b = 0;  // 'c': value, repeats; 's', 'f', 'b': value in a
+    Event event;            // 'e'
+    int line = 0;
+  };
+  // The next record if it is of `kind`; otherwise marks the replay as diverged.
+  const Record* Take(char kind);
+  bool Next(Event& ev);
+  void Pace(uint64_t recordedMs);
+
+  Backend& inner_;
+  std::string path_;
+  bool paced_;
+  std::vector<Record> records_;
+  size_t next_ = 0;
+  uint64_t repeatsLeft_ = 0;  // of the clock record last taken
+  uint64_t clock_ = 0;
+  bool started_ = false;
+  int64_t offset_ = 0;  // inner clock minus recorded clock, when paced
+  std::string problem_;
+  std::map<int, int> boxes_;  // recorded box id -> the inner backend's
+};
+
+}  // namespace tv

@@ -1,0 +1,121 @@
+// The program's command line, and the window enlarged by --scale on a real X server.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/game_on_x.h"
+#include "tests/e2e/process.h"
+#include "tests/e2e/x11_driver.h"
+
+namespace tv::e2e {
+namespace {
+
+struct Outcome {
+  std::optional<ExitStatus> status;
+  std::string out, err;
+};
+
+// The program without a display: what it prints and how it ends.
+Outcome RunWithoutDisplay(const std::vector<std::string>& args, const std::string& scaleEnv = "") {
+  char dir[] = "/tmp/tarvolen-cli-XXXXXX";
+  if (!mkdtemp(dir)) return {};
+  SpawnOptions o;
+  o.argv = {TARVOLEN_PROGRAM};
+  o.argv.insert(o.argv.end(), args.begin(), args.end());
+  o.env = {"PATH=/usr/bin:/bin", std::string("HOME=") + dir, "SDL_AUDIODRIVER=dummy"};
+  if (!scaleEnv.empty()) o.env.push_back("TARVOLEN_SCALE=" + scaleEnv);
+  o.stdoutPath = std::string(dir) + "/stdout";
+  o.stderrPath = std::string(dir) + "/stderr";
+  Outcome r;
+  r.status = WaitChild(Spawn(o), 20s);
+  r.out = ReadWholeFile(o.stdoutPath);
+  r.err = ReadWholeFile(o.stderrPath);
+  std::remove(o.stdoutPath.c_str());
+  std::remove(o.stderrPath.c_str());
+  rmdir(dir);
+  return r;
+}
+
+bool ExitedWith(const Outcome& r, int code) { return r.status && r.status->exited && r.status->code == code; }
+
+TEST(CommandLine, HelpAndVersionAnswerWithoutADisplayAndMistakesGetTheUsageAndStatusTwo) {
+  Outcome version = RunWithoutDisplay({"--version"});
+  EXPECT_TRUE(ExitedWith(version, 0)) << version.err;
+  EXPECT_EQ(version.out.substr(0, version.out.find('\n')), "tarvolen 1.2.0.0");
+
+  Outcome help = RunWithoutDisplay({"--help"}, "9");  // a bad TARVOLEN_SCALE does not stop --help
+  EXPECT_TRUE(ExitedWith(help, 0)) << help.err;
+  for (const char* part : {"Usage: tarvolen", "--scale N", "--version", "TARVOLEN_SCALE", "0.mid", "hit.wav"})
+    EXPECT_NE(help.out.find(part), std::string::npos) << "--help lacks " << part << ":\n" << help.out;
+  EXPECT_EQ(help.err, "");
+
+  const std::vector<std::pair<std::vector<std::string>, std::string>> wrong = {
+      {{"--frobnicate"}, ""}, {{"-x"}, ""},          {{"level3"}, ""},        {{"--scale"}, ""},
+      {{"--scale", "5"}, ""}, {{"--scale=0"}, ""},   {{"--scale=2x"}, ""},    {{"--help=1"}, ""},
+      {{}, "0"},              {{}, "four"},          {{"--", "x"}, ""},
+      {{"--record", "a", "--replay", "b"}, ""},      {{"--headless"}, ""},    {{"--png", "x"}, ""},
+  };
+  for (const auto& [args, env] : wrong) {
+    std::string what;
+    for (const auto& a : args) what += a + " ";
+    what += "TARVOLEN_SCALE=" + env;
+    Outcome r = RunWithoutDisplay(args, env);
+    EXPECT_TRUE(ExitedWith(r, 2)) << what << ": " << (r.status ? Describe(*r.status) : "still running");
+    EXPECT_NE(r.err.find("Usage: tarvolen"), std::string::npos) << what << ":\n" << r.err;
+    EXPECT_EQ(r.out, "") << what;
+  }
+}
+
+// Every pixel of the picture an N x N block of the window, the pointer scaled back.
+class ScaledOnX : public ::testing::Test {
+ protected:
+  void StartScaled(int n, const std::map<std::string, std::string>& env, const std::vector<std::string>& args) {
+    big_.Launch(TARVOLEN_PROGRAM, env, args);
+    auto w = big_.WaitWindow("Tarvolen", 30s);
+    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << big_.Stderr();
+    win_ = *w;
+    ASSERT_EQ(win_.width, 586 * n);
+    ASSERT_EQ(win_.height, 440 * n);
+    ASSERT_TRUE(big_.WaitPixel(win_.id, kRowX * n, kRowY[0] * n, kRed, 20s)) << "the menu never showed";
+  }
+  // Room for a window three times the size.
+  Desktop big_{1800, 1400};
+  WindowInfo win_;
+};
+
+bool Blocky(const Screenshot& s, int n) {
+  for (int y = 0; y < s.height; ++y)
+    for (int x = 0; x < s.width; ++x)
+      if (s.At(x, y) != s.At(x - x % n, y - y % n)) return false;
+  return true;
+}
+
+TEST_F(ScaledOnX, ScaleTwoShowsBlocksAndTheRowsAnswerThePointerAtTheirScaledPlaces) {
+  ASSERT_NO_FATAL_FAILURE(StartScaled(2, {}, {"--scale", "2"}));
+  const int n = 2;
+  // Unscaled, this place would lie far below the rows.
+  big_.MoveMouse(win_.id, 288 * n, kRowY[2] * n + 1);
+  EXPECT_TRUE(big_.WaitPixel(win_.id, kRowX * n + 1, kRowY[2] * n + 1, kRed)) << "row 2 not lit";
+  Screenshot s = big_.Grab(win_.id);
+  EXPECT_TRUE(Blocky(s, n)) << "a pixel of the picture is not a whole 2 x 2 block";
+  EXPECT_EQ(s.At(kRowX * n, kRowY[0] * n), kRow);
+  // A click on the two-player row, at its scaled place, starts the match.
+  big_.Click(win_.id, 288 * n, kRowY[1] * n);
+  EXPECT_TRUE(big_.WaitPixel(win_.id, 40 * n + 1, 10 * n + 1, kSky, 20s)) << "no backdrop after the click";
+  EXPECT_TRUE(Blocky(big_.Grab(win_.id), n));
+}
+
+TEST_F(ScaledOnX, TheEnvironmentSetsTheScaleWhenTheOptionDoesNot) {
+  ASSERT_NO_FATAL_FAILURE(StartScaled(3, {{"TARVOLEN_SCALE", "3"}}, {}));
+  big_.Close(win_.id);
+  auto status = big_.WaitExit(5s);
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(status->Clean()) << Describe(*status);
+}
+
+}  // namespace
+}  // namespace tv::e2e

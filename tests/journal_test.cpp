@@ -1,0 +1,110 @@
+// The session journal: a recorded session replayed on a fresh program ends in
+// the same state and the same picture, and a journal that is not one is refused.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "app/form1.h"
+#include "platform/application.h"
+#include "platform/headless/headless_backend.h"
+#include "platform/journal.h"
+#include "tests/support/fake_media_control.h"
+#include "tests/support/game_harness.h"
+
+namespace tv {
+namespace {
+
+std::string Describe(const GameState& g) {
+  std::ostringstream s;
+  s.precision(17);
+  s << g.Phase << " " << g.Turn << " row " << g.MenuIndex << " level " << g.Level << " power " << g.Power << " angle "
+    << g.Angle << " gravity " << g.Gravity << " t " << g.FlightTime << " d " << g.DeltaX << "," << g.DeltaY
+    << " launch " << g.LaunchLeft << "," << g.LaunchTop << " free " << int(g.FreeMove) << " seed " << g.RandSeed;
+  return s.str();
+}
+
+struct Outcome {
+  std::string state;
+  Bitmap picture;
+  size_t mediaCommands = 0;
+};
+
+// One program on `b` from start-up; `drive` runs it.
+template <class Drive>
+Outcome RunProgram(Backend& b, Drive drive) {
+  b.CreateMainWindow(TForm1::kClientWidth, TForm1::kClientHeight, " ", ArgbImage{});
+  TApplication app(b);
+  GameState state;
+  test::FakeMediaControl media;
+  TForm1 form(app, state, media, TARVOLEN_DATA_DIR);
+  StartUp(app, form);
+  drive(app);
+  form.Surface().Update();
+  return {Describe(state), form.Surface().Framebuffer(), media.commands.size()};
+}
+
+// A random player: a mode from the menu, then keys held for random times.
+void Script(HeadlessBackend& hb, uint32_t seed) {
+  std::mt19937 rng(seed);
+  const uint16_t keys[] = {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_SPACE, VK_SPACE, VK_SPACE, 'A', VK_RETURN, VK_ESCAPE};
+  uint64_t t = 50;
+  for (int i = 0; i < int(rng() % 3); ++i) hb.Press(t += 10, VK_DOWN);
+  hb.Press(t += 10, VK_RETURN);
+  for (int i = 0; i < 40; ++i) {
+    const uint16_t k = keys[rng() % std::size(keys)];
+    t += 20 + rng() % 700;
+    hb.KeyDown(t, k);
+    hb.KeyUp(t += rng() % 900, k);
+    if (rng() % 8 == 0) hb.At(t, Event::Mouse(Event::Type::MouseMove, int(rng() % 586), int(rng() % 440)));
+  }
+}
+
+TEST(Journal, AReplayedSessionEndsInTheRecordedStateAndPicture) {
+  const std::string path = ::testing::TempDir() + "tarvolen_journal_test.journal";
+  for (uint32_t seed = 1; seed <= 12; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Outcome recorded;
+    {
+      HeadlessBackend hb(test::SharedText());
+      hb.SetPerformanceCounter(0x9E3779B9u * seed);
+      Script(hb, seed);
+      JournalRecorder rec(hb, path);
+      recorded = RunProgram(rec, [](TApplication& app) { app.RunFor(30000); });
+    }
+    HeadlessBackend other(test::SharedText());
+    other.SetPerformanceCounter(1);  // the seed must come from the journal
+    JournalReplayer replay(other, path, false);
+    // Driven as it was recorded: RunFor reads the clock, Run does not.
+    Outcome replayed = RunProgram(replay, [](TApplication& app) { app.RunFor(30000); });
+    EXPECT_TRUE(replay.Finished()) << replay.Problem();
+    EXPECT_EQ(replayed.state, recorded.state);
+    EXPECT_EQ(replayed.mediaCommands, recorded.mediaCommands);
+    EXPECT_TRUE(replayed.picture.pixels == recorded.picture.pixels) << "the last frames differ";
+    if (HasFailure()) break;
+  }
+  std::remove(path.c_str());
+}
+
+TEST(Journal, AFileThatIsNotAJournalIsRefusedWithItsLine) {
+  const std::string path = ::testing::TempDir() + "tarvolen_bad.journal";
+  HeadlessBackend hb(test::SharedText());
+  for (const char* text : {"", "hello\n", "tarvolen-journal 1\nc 5 1\ne 0 40 0 0 0 0\n",
+                           "tarvolen-journal 1\nc 5 0\n", "tarvolen-journal 1\nx\n", "tarvolen-journal 1\ne 99 0 0 0 0 0 0\n"}) {
+    std::ofstream(path) << text;
+    EXPECT_THROW(JournalReplayer(hb, path, false), std::runtime_error) << text;
+  }
+  std::ofstream(path) << "tarvolen-journal 1\nc 5 1\nn\nq\n";
+  try {
+    JournalReplayer r(hb, path, false);
+    ADD_FAILURE() << "accepted";
+  } catch (const std::runtime_error& e) {
+    EXPECT_NE(std::string(e.what()).find(":4:"), std::string::npos) << e.what();
+  }
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace tv
