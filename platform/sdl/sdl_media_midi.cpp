@@ -60,6 +60,14 @@ class Synth {
     fluid_settings_setnum(settings_, "synth.sample-rate", rate);
     fluid_settings_setnum(settings_, "synth.gain", 0.8);
     fluid_settings_setint(settings_, "synth.lock-memory", 0);
+    // Measured on the game's pieces (bench/synth_compare, docs/performance.md):
+    // samples loaded as notes first need them hold 5 MiB less and sound the
+    // same; 64 voices are more than any piece but the fifth level's uses, and
+    // there the voices given up are the faintest ring, for half its cost.
+    // Chorus, reverb, 4th-order interpolation and the device's rate are kept:
+    // leaving any of them out is heard.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings_, "synth.polyphony", 64);
     // The sequence advances with the samples rendered, not a clock thread of its own.
     fluid_settings_setstr(settings_, "player.timing-source", "sample");
     synth_ = new_fluid_synth(settings_);
