@@ -1,7 +1,10 @@
 // tarvolen: a two-sided artillery game over the Earth seen from orbit.
 #include <cstdio>
 #include <exception>
+#include <future>
 #include <memory>
+
+#include <malloc.h>
 
 #include "app/form1.h"
 #include "assets/pictures.h"
@@ -15,6 +18,9 @@
     "FileDescription=Tarvolen;FileVersion=1.2.0.0;ProductVersion=1.2.0.0;CompanyName=Tarvolen Games";
 
 int main() {
+  // The synthesiser and its sound font load beside the window's start-up
+  // (the menu music waits for them, the menu's first picture does not).
+  std::future<void> music = std::async(std::launch::async, tv::PrepareSdlMusic);
   std::unique_ptr<tv::Backend> backend;
   try {
     backend = tv::MakeSdlBackend();
@@ -31,6 +37,9 @@ int main() {
   {
     tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
     tv::StartUp(app, form);
+    // Start-up's passing allocations (font matching, picture decoding) are
+    // freed by now; give their pages back rather than keep them resident.
+    malloc_trim(0);
     app.Run();
   }
   return 0;

@@ -182,7 +182,7 @@ def run_tarvolen(program, short, seconds):
         stop(proc)
         proc, t0 = launch(xv, short)
         wait_painted(xv, "Tarvolen", t0, tarvolen_menu)
-        time.sleep(6)  # the note, its ring and the device's grace period
+        time.sleep(8)  # the note, its ring and the device's grace period, with room
         r["quiet_cpu"], r["quiet_threads_cpu"], r["quiet_threads"] = cpu_over(proc.pid, seconds)
         r["quiet_rss"], r["quiet_pss"] = memory(proc.pid)
         stop(proc)

@@ -374,6 +374,8 @@ class SdlMediaControl final : public MediaControl, private sdl::AudioSource {
 
 }  // namespace
 
+void PrepareSdlMusic() { sdl::PrepareSynth(); }
+
 std::unique_ptr<MediaControl> MakeSdlMediaControl(MediaPostSink post) {
   return std::make_unique<SdlMediaControl>(std::move(post));
 }

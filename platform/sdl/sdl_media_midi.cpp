@@ -86,6 +86,8 @@ class Synth {
 
 }  // namespace
 
+void PrepareSynth() { Synth::Get(); }
+
 const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
 
 std::unique_ptr<MidiSequence> MidiSequence::Create(std::vector<uint8_t> file) {
