@@ -42,12 +42,12 @@ bool AudioMixer::Ready() {
     tried_ = true;
     running_ = true;
   }
-  available_ = output_.Start(AudioFormat{kRate, kChannels}, [this](float* out, int frames) {
+  const bool started = output_.Start(AudioFormat{kRate, kChannels}, [this](float* out, int frames) {
     return Mix(out, frames);
   });
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  running_ = available_;
-  return available_;
+  available_ = running_ = started;
+  return started;
 }
 
 bool AudioMixer::Running() {
