@@ -2,7 +2,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <future>
 #include <memory>
+
+#include <malloc.h>
 
 #include "app/command_line.h"
 #include "app/form1.h"
@@ -30,6 +33,9 @@ void RunGame(tv::Backend& b, const std::string& png, tv::GameState& state) {
   tv::TApplication app(b);
   tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
   tv::StartUp(app, form);
+  // Start-up's passing allocations (font matching, picture decoding) are
+  // freed by now; give their pages back rather than keep them resident.
+  malloc_trim(0);
   app.Run();
   if (png.empty()) return;
   form.Surface().Update();
@@ -45,6 +51,9 @@ void PrintState(const tv::GameState& g) {
 }
 
 int Play(const tv::CommandLine& cl) {
+  // The synthesiser and its sound font load beside the window's start-up
+  // (the menu music waits for them, the menu's first picture does not).
+  std::future<void> music = std::async(std::launch::async, tv::PrepareSdlMusic);
   // The machine underneath: a window, or for a headless replay nothing but the fonts.
   std::unique_ptr<tv::TextRenderer> text;
   std::unique_ptr<tv::Backend> machine;

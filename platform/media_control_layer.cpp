@@ -314,21 +314,21 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
     }
   }
 
-  // The audio thread, with the device locked.
-  void MixInto(float* out, int frames) override {
+  // The audio thread, with the device locked. True while the voice plays or rings out.
+  bool MixInto(float* out, int frames) override {
     Device* d = voice_;
-    if (!d) return;
+    if (!d) return false;
     if (d->kind == Kind::WaveAudio) {
-      if (!d->playing) return;
+      if (!d->playing) return false;
       const uint64_t left = d->lengthFrames - std::min(d->position, d->lengthFrames);
       const size_t n = size_t(std::min<uint64_t>(left, uint64_t(frames)));
       const float* src = d->pcm.data() + 2 * d->position;
       for (size_t i = 0; i < 2 * n; ++i) out[i] += src[i];
       d->position += n;
       if (d->position >= d->lengthFrames) Finish(*d);
-      return;
+      return true;
     }
-    if (!d->playing && tail_ == 0) return;
+    if (!d->playing && tail_ == 0) return false;
     d->midi->RenderInto(out, frames);
     if (d->playing) {
       d->position += uint64_t(frames);
@@ -341,6 +341,7 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
     } else {
       tail_ -= std::min<uint64_t>(tail_, uint64_t(frames));
     }
+    return true;
   }
 
   // Another media control took the audio device's voice.

@@ -16,8 +16,9 @@ namespace tv {
 class MediaVoice {
  public:
   virtual ~MediaVoice() = default;
-  // Adds `frames` interleaved stereo float frames into `out`.
-  virtual void MixInto(float* out, int frames) = 0;
+  // Adds `frames` interleaved stereo float frames into `out`. True while the
+  // voice plays or still rings out, even through a rest; false once it is done.
+  virtual bool MixInto(float* out, int frames) = 0;
   // Another voice took the output: whatever this one played is cut off.
   virtual void Replaced() = 0;
 };

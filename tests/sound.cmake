@@ -12,3 +12,6 @@ set_target_properties(tarvolen_sound_output_tests PROPERTIES RUNTIME_OUTPUT_DIRE
 add_dependencies(tarvolen_sound_output_tests tarvolen_data)
 add_test(NAME sound_output COMMAND tarvolen_sound_output_tests)
 set_tests_properties(sound_output PROPERTIES LABELS sound TIMEOUT 600)
+
+# The portable mixer, heard through the recording output.
+target_sources(tarvolen_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sound/audio_mixer_test.cpp)

@@ -3,58 +3,49 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace tv::sdl {
 
 namespace {
-
-constexpr double kBeepHz = 880.0;
-constexpr double kBeepSeconds = 0.12;
-constexpr double kBeepLevel = 0.25;
-constexpr double kPi = 3.14159265358979323846;
-
-std::vector<float> MakeBeep() {
-  const int frames = int(AudioDevice::kRate * kBeepSeconds);
-  const int attack = AudioDevice::kRate * 5 / 1000;
-  const int release = AudioDevice::kRate * 40 / 1000;
-  std::vector<float> wave(size_t(frames), 0.0f);
-  for (int i = 0; i < frames; ++i) {
-    // Soft edges: no click at the start or the end.
-    double env = 1.0;
-    if (i < attack) env = double(i) / attack;
-    if (i >= frames - release) env = std::min(env, double(frames - 1 - i) / release);
-    wave[size_t(i)] = float(kBeepLevel * env * std::sin(2 * kPi * kBeepHz * i / AudioDevice::kRate));
-  }
-  return wave;
-}
-
+SDL_sem* Sem(void* p) { return static_cast<SDL_sem*>(p); }
 }  // namespace
 
-AudioDevice& AudioDevice::Instance() {
-  static AudioDevice device;
-  return device;
-}
+SdlAudioOutput::SdlAudioOutput() = default;
 
-AudioDevice::AudioDevice() : beepWave_(MakeBeep()), beepAt_(beepWave_.size()) {}
-
-AudioDevice::~AudioDevice() {
-  if (device_ != 0) SDL_CloseAudioDevice(device_);
+SdlAudioOutput::~SdlAudioOutput() {
+  Stop();
+  if (keeper_.joinable()) {
+    quit_ = true;
+    SDL_SemPost(Sem(wake_));
+    keeper_.join();
+  }
+  if (wake_) SDL_DestroySemaphore(Sem(wake_));
   if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-bool AudioDevice::Ready() {
-  if (tried_) return device_ != 0;
-  tried_ = true;
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-  subsystem_ = true;
+bool SdlAudioOutput::Start(const AudioFormat& format, AudioMix mix) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // An idle device the keeper has not closed yet goes now: one device at a time.
+  CloseLocked();
+  if (!subsystem_) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    subsystem_ = true;
+  }
+  if (!wake_) {
+    wake_ = SDL_CreateSemaphore(0);
+    if (!wake_) return false;
+    keeper_ = std::thread([this] { Keep(); });
+  }
+  mix_ = std::move(mix);
+  channels_ = format.channels;
+  idle_ = false;
 
   SDL_AudioSpec want{};
-  want.freq = kRate;
+  want.freq = format.rate;
   want.format = AUDIO_F32SYS;
-  want.channels = kChannels;
+  want.channels = Uint8(format.channels);
   want.samples = 1024;
-  want.callback = &AudioDevice::Callback;
+  want.callback = &SdlAudioOutput::Callback;
   want.userdata = this;
   // No allowed changes: SDL converts to whatever the hardware takes.
   SDL_AudioSpec have{};
@@ -64,46 +55,42 @@ bool AudioDevice::Ready() {
   return true;
 }
 
-void AudioDevice::SetSource(AudioSource* source) {
-  Lock lock(*this);
-  if (source_ && source_ != source) source_->Replaced();
-  source_ = source;
+void SdlAudioOutput::Stop() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  CloseLocked();
 }
 
-void AudioDevice::RemoveSource(AudioSource* source) {
-  Lock lock(*this);
-  if (source_ == source) source_ = nullptr;
+void SdlAudioOutput::CloseLocked() {
+  if (device_ != 0) SDL_CloseAudioDevice(device_);
+  device_ = 0;
 }
 
-void AudioDevice::Beep() {
-  if (!Ready()) return;
-  Lock lock(*this);
-  beepAt_ = 0;
-}
-
-// SDL's device lock is recursive, so a holder may call SetSource.
-AudioDevice::Lock::Lock(AudioDevice& device) : id_(device.device_) {
-  if (id_ != 0) SDL_LockAudioDevice(id_);
-}
-
-AudioDevice::Lock::~Lock() {
-  if (id_ != 0) SDL_UnlockAudioDevice(id_);
-}
-
-void AudioDevice::Callback(void* self, uint8_t* stream, int bytes) {
-  auto* out = reinterpret_cast<float*>(stream);
-  const int frames = bytes / int(sizeof(float) * kChannels);
-  std::fill(out, out + frames * kChannels, 0.0f);
-  static_cast<AudioDevice*>(self)->Mix(out, frames);
-}
-
-void AudioDevice::Mix(float* out, int frames) {
-  if (source_) source_->MixInto(out, frames);
-  for (int i = 0; i < frames && beepAt_ < beepWave_.size(); ++i, ++beepAt_) {
-    out[2 * i] += beepWave_[beepAt_];
-    out[2 * i + 1] += beepWave_[beepAt_];
+// Sleeps until the mix lets the device go, then closes it.
+void SdlAudioOutput::Keep() {
+  for (;;) {
+    SDL_SemWait(Sem(wake_));
+    if (quit_) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    // A start since the post has a fresh device that is not idle.
+    if (idle_) CloseLocked();
   }
-  for (int i = 0; i < frames * kChannels; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
+}
+
+void SdlAudioOutput::Callback(void* self, uint8_t* stream, int bytes) {
+  auto* me = static_cast<SdlAudioOutput*>(self);
+  auto* out = reinterpret_cast<float*>(stream);
+  const int frames = bytes / int(sizeof(float)) / me->channels_;
+  std::fill(out, out + frames * me->channels_, 0.0f);
+  if (me->idle_) return;
+  if (!me->mix_(out, frames)) {
+    me->idle_ = true;
+    SDL_SemPost(Sem(me->wake_));
+  }
+}
+
+AudioDevice& AudioDevice::Instance() {
+  static AudioDevice device;
+  return device;
 }
 
 void Beep() { AudioDevice::Instance().Beep(); }

@@ -1,65 +1,63 @@
 #pragma once
-#include <cstddef>
+#include <atomic>
 #include <cstdint>
-#include <vector>
+#include <mutex>
+#include <thread>
+
+#include "platform/audio_mixer.h"
 
 namespace tv::sdl {
 
-// What the mixer pulls the music-or-effect voice from. Called on the audio
-// thread with the device locked.
-class AudioSource {
+// The SDL audio device as an AudioOutput. When the mix says it is idle, the
+// device is closed by a keeper thread (a device cannot be closed from its own
+// callback), so no audio thread stays awake while nothing sounds.
+class SdlAudioOutput final : public AudioOutput {
  public:
-  virtual ~AudioSource() = default;
-  // Adds `frames` interleaved stereo float frames into `out`.
-  virtual void MixInto(float* out, int frames) = 0;
-  // Another source took the voice: whatever this one played is cut off.
-  virtual void Replaced() {}
+  SdlAudioOutput();
+  ~SdlAudioOutput() override;
+  bool Start(const AudioFormat& format, AudioMix mix) override;
+  void Stop() override;
+
+ private:
+  static void Callback(void* self, uint8_t* stream, int bytes);
+  void Keep();
+  void CloseLocked();
+
+  std::mutex mutex_;  // the device's lifetime: never taken by the callback
+  bool subsystem_ = false;
+  uint32_t device_ = 0;
+  int channels_ = 2;
+  AudioMix mix_;
+  std::atomic<bool> idle_{false};  // the mix let the open device go
+  void* wake_ = nullptr;           // SDL semaphore the callback posts on idle
+  std::atomic<bool> quit_{false};
+  std::thread keeper_;
 };
 
-// The one audio device of the program and its small mixer: the voice of the
-// media player and, beside it, the beep, so a beep never stops the music.
+// The program's one audio device and mixer, for the media control layer and
+// the beep.
 class AudioDevice {
  public:
-  static constexpr int kRate = 44100;
-  static constexpr int kChannels = 2;
+  static constexpr int kRate = AudioMixer::kRate;
+  static constexpr int kChannels = AudioMixer::kChannels;
 
   static AudioDevice& Instance();
 
   // Opens the device at the first call; false when the machine has none.
-  bool Ready();
-
-  // Gives the media voice to `source`, telling the one that had it.
-  void SetSource(AudioSource* source);
-  // Silences the media voice if `source` has it.
-  void RemoveSource(AudioSource* source);
-
-  // A short soft tone, restarted at each call.
-  void Beep();
+  bool Ready() { return mixer_.Ready(); }
+  void Beep() { mixer_.Beep(); }
+  AudioMixer& Mixer() { return mixer_; }
 
   // Keeps the audio thread out while the caller changes what it reads.
-  class Lock {
+  class Lock : public AudioLock {
    public:
-    explicit Lock(AudioDevice& device);
-    ~Lock();
-    Lock(const Lock&) = delete;
-    Lock& operator=(const Lock&) = delete;
-
-   private:
-    uint32_t id_;
+    explicit Lock(AudioDevice& device) : AudioLock(device.mixer_) {}
   };
 
  private:
-  AudioDevice();
-  ~AudioDevice();
-  static void Callback(void* self, uint8_t* stream, int bytes);
-  void Mix(float* out, int frames);
-
-  bool tried_ = false;
-  bool subsystem_ = false;
-  uint32_t device_ = 0;
-  AudioSource* source_ = nullptr;
-  std::vector<float> beepWave_;  // mono
-  size_t beepAt_ = 0;            // next frame of the beep; past the end = silent
+  AudioDevice() : mixer_(output_) {}
+  SdlAudioOutput output_;
+  AudioMixer mixer_;
 };
 
 // The system beep, for the window backend.

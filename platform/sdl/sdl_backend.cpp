@@ -43,6 +43,9 @@ class SdlBackend : public Backend {
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
+    // A plain X11 image behind the window surface, not OpenGL: without a GPU
+    // GL means Mesa's software renderer, its threads and tens of megabytes,
+    // for the very same pixels.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     sdl::InstallX11ErrorFilter();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)

@@ -11,4 +11,8 @@ namespace tv {
 // sees the end (the audio thread for a piece that runs out).
 std::unique_ptr<MediaControl> MakeSdlMediaControl(MediaPostSink post);
 
+// Loads the MIDI synthesiser and its sound font; may run on a thread of its
+// own while the window starts, so the first picture does not wait for them.
+void PrepareSdlMusic();
+
 }  // namespace tv

@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/sdl/sdl_audio.h"
 
@@ -23,6 +24,20 @@ class Synth {
 
   fluid_synth_t* Handle() { return synth_; }
 
+  // Back to a quiet synthesiser: no note held, and the reverb and chorus of a
+  // piece that was cut off rung out unheard, along with the rest of the last
+  // 64-frame block FluidSynth rendered before the cut. Voiceless rendering is
+  // cheap: about a second of ring in 2 ms.
+  void Reset() {
+    fluid_synth_all_sounds_off(synth_, -1);
+    for (int frames = 0; frames < kMaxRing; frames += kChunk) {
+      fluid_synth_write_float(synth_, kChunk, scratch_, 0, 2, scratch_, 1, 2);
+      float peak = 0;
+      for (float v : scratch_) peak = std::max(peak, std::abs(v));
+      if (peak < kQuiet) break;
+    }
+  }
+
   void RenderInto(float* out, int frames) {
     while (frames > 0) {
       const int n = std::min(frames, kChunk);
@@ -35,6 +50,8 @@ class Synth {
 
  private:
   static constexpr int kChunk = 512;
+  static constexpr int kMaxRing = 3 * AudioDevice::kRate;
+  static constexpr float kQuiet = 1e-5f;  // -100 dB
 
   explicit Synth(int rate) {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, Quiet, nullptr);
@@ -43,6 +60,14 @@ class Synth {
     fluid_settings_setnum(settings_, "synth.sample-rate", rate);
     fluid_settings_setnum(settings_, "synth.gain", 0.8);
     fluid_settings_setint(settings_, "synth.lock-memory", 0);
+    // Measured on the game's pieces (bench/synth_compare, docs/performance.md):
+    // samples loaded as notes first need them hold 5 MiB less and sound the
+    // same; 64 voices are more than any piece but the fifth level's uses, and
+    // there the voices given up are the faintest ring, for half its cost.
+    // Chorus, reverb, 4th-order interpolation and the device's rate are kept:
+    // leaving any of them out is heard.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(settings_, "synth.polyphony", 64);
     // The sequence advances with the samples rendered, not a clock thread of its own.
     fluid_settings_setstr(settings_, "player.timing-source", "sample");
     synth_ = new_fluid_synth(settings_);
@@ -60,6 +85,8 @@ class Synth {
 };
 
 }  // namespace
+
+void PrepareSynth() { Synth::Get(); }
 
 const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
 
@@ -88,7 +115,12 @@ bool MidiSequence::MakePlayer() {
 }
 
 void MidiSequence::Start() {
-  if (player_) fluid_player_play(player_);
+  if (!player_) return;
+  // A piece from its top starts from a quiet synthesiser: nothing of a piece
+  // that was cut off waits in it (it is not rendered while nothing plays, so
+  // such a ring would come out as a click at the next start).
+  if (fluid_player_get_status(player_) == FLUID_PLAYER_READY) Synth::Get()->Reset();
+  fluid_player_play(player_);
 }
 
 void MidiSequence::Stop() {

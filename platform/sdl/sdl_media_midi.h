@@ -41,6 +41,10 @@ class MidiSequence final : public MidiRenderer {
   ::_fluid_player_t* player_ = nullptr;
 };
 
+// Makes the synthesiser and loads its sound font now, if not done yet: safe
+// from any thread, and a MIDI file opened meanwhile waits for it.
+void PrepareSynth();
+
 // The path of the sound font the synthesiser loads.
 const char* SoundFontPath();
 

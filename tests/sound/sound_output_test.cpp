@@ -1,7 +1,9 @@
 // What the audio device puts out, read back from SDL's disk driver: every
 // piece and the effect are heard, a piece ends and stays ended, the beep
-// sounds on its own. The driver renders as fast as it can (one millisecond
-// between blocks), so these tests wait for output, never for the clock.
+// sounds on its own, the device is let go when all is quiet and a tune that
+// wakes it loses nothing of its start. The driver renders as fast as it can
+// (one millisecond between blocks) and truncates its file at each opening of
+// the device, so these tests wait for output, never for the clock.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -63,6 +65,18 @@ class SoundOutputTest : public ::testing::Test {
   // Waits, within a generous bound, until `frames` more frames have been written.
   bool WaitForFrames(size_t frames) { return WaitUntil([&, from = Written()] { return Written() >= from + frames; }); }
 
+  // Waits until the device has been let go after everything went quiet.
+  bool Settle() { return WaitUntil([] { return !sdl::AudioDevice::Instance().Mixer().Running(); }); }
+
+  std::vector<float> Read(size_t fromFrame, size_t toFrame) {
+    std::ifstream in(OutputFile(), std::ios::binary);
+    in.seekg(std::streamoff(fromFrame * kFrameBytes));
+    std::vector<float> samples((toFrame - fromFrame) * 2);
+    in.read(reinterpret_cast<char*>(samples.data()), std::streamsize(samples.size() * sizeof(float)));
+    samples.resize(size_t(in.gcount()) / sizeof(float));
+    return samples;
+  }
+
   bool WaitUntil(const std::function<bool()>& done) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
     while (!done()) {
@@ -73,11 +87,7 @@ class SoundOutputTest : public ::testing::Test {
   }
 
   Level Measure(size_t fromFrame, size_t toFrame) {
-    std::ifstream in(OutputFile(), std::ios::binary);
-    in.seekg(std::streamoff(fromFrame * kFrameBytes));
-    std::vector<float> samples((toFrame - fromFrame) * 2);
-    in.read(reinterpret_cast<char*>(samples.data()), std::streamsize(samples.size() * sizeof(float)));
-    samples.resize(size_t(in.gcount()) / sizeof(float));
+    const std::vector<float> samples = Read(fromFrame, toFrame);
     Level level;
     double sum = 0;
     for (float s : samples) {
@@ -111,10 +121,9 @@ class SoundOutputTest : public ::testing::Test {
   }
 };
 
-TEST_F(SoundOutputTest, NothingPlayingIsSilence) {
-  const size_t from = Written();
-  ASSERT_TRUE(WaitForFrames(kRate / 2));
-  EXPECT_EQ(Measure(from, Written()).peak, 0.0f);
+TEST_F(SoundOutputTest, NothingPlayingIsSilenceAndTheDeviceIsLetGo) {
+  ASSERT_TRUE(Settle());
+  EXPECT_EQ(Measure(0, Written()).peak, 0.0f);
 }
 
 TEST_F(SoundOutputTest, EveryPieceOfMusicIsHeard) {
@@ -132,10 +141,9 @@ TEST_F(SoundOutputTest, EveryPieceOfMusicIsHeard) {
 }
 
 TEST_F(SoundOutputTest, TheHitEffectIsHeardForItsLength) {
-  // Let whatever the device had queued drain first.
-  ASSERT_TRUE(WaitForFrames(kRate / 4));
-  const size_t from = Written();
+  ASSERT_TRUE(Settle());
   PlayFile(*m1, Data("hit.wav"));
+  const size_t from = Written();
   const uint16_t id = m1->DeviceID();
   ASSERT_TRUE(WaitUntil([&] { return Ended(id); }));
   ASSERT_TRUE(WaitForFrames(kRate / 2));
@@ -164,11 +172,12 @@ TEST_F(SoundOutputTest, APiecePlaysOnceToItsEndAndThenAllIsQuiet) {
   ASSERT_TRUE(WaitUntil([&] { return Ended(id); }));
   EXPECT_EQ(Status(MCI_STATUS_POSITION), length);
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_STOP);
-  // The last notes ring out; then nothing, for the piece does not start again.
-  ASSERT_TRUE(WaitForFrames(3 * kRate));
-  const size_t from = Written();
-  ASSERT_TRUE(WaitForFrames(kRate));
-  EXPECT_LT(Measure(from, Written()).peak, 1e-3f);
+  // The last notes ring out; then nothing, for the piece does not start
+  // again, and the device is let go.
+  ASSERT_TRUE(Settle());
+  const size_t end = Written();
+  ASSERT_GT(end, size_t(kRate));
+  EXPECT_LT(Measure(end - kRate, end).peak, 1e-3f);
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_STOP);
 }
 
@@ -186,9 +195,9 @@ TEST_F(SoundOutputTest, ANewPieceSilencesTheOldOne) {
 }
 
 TEST_F(SoundOutputTest, TheBeepSoundsBesideTheMusicAndAlone) {
-  ASSERT_TRUE(WaitForFrames(kRate / 4));
-  size_t from = Written();
+  ASSERT_TRUE(Settle());
   sdl::Beep();
+  const size_t from = Written();
   ASSERT_TRUE(WaitForFrames(kRate / 2));
   const Level alone = Measure(from, Written());
   EXPECT_GT(alone.peak, 0.1f);
@@ -198,6 +207,32 @@ TEST_F(SoundOutputTest, TheBeepSoundsBesideTheMusicAndAlone) {
   sdl::Beep();
   ASSERT_TRUE(WaitForFrames(kRate / 2));
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_PLAY);
+}
+
+// The device was let go after a quiet spell (it may have been a minute: no
+// time passes for a closed device); the tune that wakes it starts with its
+// first frame, the same as when it was first heard, and without a click.
+TEST_F(SoundOutputTest, ATuneThatWakesTheDeviceLosesNothingOfItsStart) {
+  constexpr size_t kFirst = kRate / 20;  // 50 ms
+  std::vector<std::vector<float>> starts;
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(Settle());
+    PlayFile(*m1, Data("0.mid"));
+    // The device opened afresh: its file starts with this tune.
+    ASSERT_TRUE(WaitUntil([&] { return Written() >= kFirst; }));
+    starts.push_back(Read(0, kFirst));
+    m1->Close();
+  }
+  ASSERT_EQ(starts[0].size(), 2 * kFirst);
+  ASSERT_EQ(starts[1].size(), 2 * kFirst);
+  double signal = 0, diff = 0;
+  for (size_t i = 0; i < starts[0].size(); ++i) {
+    signal += double(starts[0][i]) * starts[0][i];
+    diff += double(starts[1][i] - starts[0][i]) * (starts[1][i] - starts[0][i]);
+  }
+  EXPECT_GT(std::sqrt(signal / double(2 * kFirst)), 1e-3) << "the tune's first 50 ms are not there";
+  EXPECT_LT(std::sqrt(diff / signal), 0.05) << "the start differs from the first hearing";
+  EXPECT_LT(std::abs(starts[1][0]) + std::abs(starts[1][1]), 1e-3f) << "a click at the start";
 }
 
 }  // namespace
