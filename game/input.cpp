@@ -15,6 +15,12 @@ void TForm1::FormKeyDown(uint16_t key) {
     MenuyuAc();
     return;
   }
+  // A half-built playfield takes no game keys: its balls and launchers are not placed yet.
+  if (SettingUp()) {
+    if (key == VK_SPACE) spaceDropped_ = true;
+    return;
+  }
+  if (key == VK_SPACE) spaceDropped_ = false;
   if (g.Phase == kKullanici) {
     if (g.Turn == kKullanici1) {
       if (key == VK_UP) g.Angle += 5;
@@ -70,6 +76,11 @@ void TForm1::Timer2Timer() {
 }
 
 void TForm1::FormKeyUp(uint16_t key) {
+  if (key == VK_SPACE && (SettingUp() || spaceDropped_)) {
+    // The release of a press that the set-up dropped fires nothing either.
+    spaceDropped_ = false;
+    return;
+  }
   if (g.Phase != kKullanici || key != VK_SPACE) return;
   Timer2.SetEnabled(false);
   if (g.Power > 100) g.Power = 100;

@@ -42,9 +42,11 @@ void TForm1::HitOutcome() {
 
 void TForm1::MissOutcome() {
   Timer1.SetEnabled(false);
+  const uint64_t openings = menuOpenings_;
   App().ProcessMessages();
-  // An Escape in that pass has opened the menu: no turn resumes behind it.
-  if (g.Phase != kHareket) return;
+  // An Escape in that pass has opened the menu, and perhaps a new match from
+  // it: no turn of the old one resumes behind them.
+  if (menuOpenings_ != openings) return;
   App().GetBackend().Beep();
   App().GetBackend().SleepMs(200);
   g.Power = 0;

@@ -1,4 +1,6 @@
 // Match set-up: the playfield replaces the menu and a match or level is prepared.
+#include <optional>
+
 #include "app/form1.h"
 #include "assets/disc.h"
 #include "platform/picture_file.h"
@@ -23,10 +25,29 @@ class HoldTimer {
   bool was_;
 };
 
+// Marks the set-up as running from the current menu opening, restoring the
+// previous mark when set-ups nest.
+class SetUpMark {
+ public:
+  SetUpMark(std::optional<uint64_t>& mark, uint64_t openings) : mark_(mark), was_(mark) { mark_ = openings; }
+  ~SetUpMark() { mark_ = was_; }
+  SetUpMark(const SetUpMark&) = delete;
+  SetUpMark& operator=(const SetUpMark&) = delete;
+
+ private:
+  std::optional<uint64_t>& mark_;
+  std::optional<uint64_t> was_;
+};
+
 }  // namespace
 
+// Game keys that arrive during the set-up are dropped (FormKeyDown); Escape
+// still opens the menu, and then the set-up stops after the pump that did it.
 void TForm1::OyunuAc() {
   HoldTimer hold(Timer3);
+  const uint64_t openings = menuOpenings_;
+  SetUpMark mark(setUpFrom_, openings);
+  const auto menuOpened = [&] { return menuOpenings_ != openings; };
   for (TLabel* l : {&Label3, &Label4, &Label5, &Label6, &Label8, &Label9, &Label10}) l->Hide();
   Label1.Show();
   Label2.Show();
@@ -34,6 +55,7 @@ void TForm1::OyunuAc() {
   Image2.Show();
   Image3.Show();
   App().ProcessMessages();
+  if (menuOpened()) return;
   Image4.Show();
   Image5.Show();
   Bevel1.Show();
@@ -58,9 +80,11 @@ void TForm1::OyunuAc() {
   Canvas().SetPenColor(65535);
   Canvas().Polyline(kStar);
   if (Canvas().GetPixel(40, 10) == 0) App().MessageBox("");
+  if (menuOpened()) return;
 
   ToplariDuzelt(1);
   App().ProcessMessages();
+  if (menuOpened()) return;
   PlayMusic(std::to_string(g.Level) + ".mid");
   App().ProcessMessages();
 }
