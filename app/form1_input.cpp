@@ -1,5 +1,6 @@
 // The keyboard: Escape everywhere, the menu's keys, and a human's aiming and charging.
 #include "app/form1.h"
+#include "game/menu_rows.h"
 
 namespace tv {
 
@@ -54,11 +55,11 @@ void TForm1::FormKeyDown(uint16_t key) {
   } else if (g.Phase == kMenu) {
     switch (key) {
       case VK_UP:
-        g.MenuIndex = int16_t(g.MenuIndex - 1 < 0 ? 3 : g.MenuIndex - 1);
+        g.MenuIndex = RowAbove(g.MenuIndex);
         MenuDegistir();
         break;
       case VK_DOWN:
-        g.MenuIndex = int16_t(g.MenuIndex + 1 > 3 ? 0 : g.MenuIndex + 1);
+        g.MenuIndex = RowBelow(g.MenuIndex);
         MenuDegistir();
         break;
       case VK_RETURN:

@@ -3,6 +3,7 @@
 
 #include "app/form1.h"
 #include "assets/disc.h"
+#include "game/levels.h"
 #include "platform/picture_file.h"
 
 namespace tv {
@@ -61,15 +62,12 @@ void TForm1::OyunuAc() {
   Bevel1.Show();
   for (TPanel* p : {&Panel1, &Panel2, &Panel3, &Panel4}) p->Hide();
 
-  if ((static_cast<uint64_t>(g.Level) >> 32) == 0) {
-    const uint32_t level = static_cast<uint32_t>(g.Level);
-    if (level >= 1 && level <= 8) {
-      Image4.SetPicture(LoadBitmapFile(DataFile(std::to_string(level) + ".bmp")));
-      Image4.SetWidth(LevelSide(int(level)));
-      Image4.SetHeight(LevelSide(int(level)));
-    }
+  if (const auto level = LevelPictureNumber(g.Level)) {
+    Image4.SetPicture(LoadBitmapFile(DataFile(std::to_string(*level) + ".bmp")));
+    Image4.SetWidth(LevelSide(*level));
+    Image4.SetHeight(LevelSide(*level));
   }
-  Image4.SetLeft(ClientWidth() - Image4.Width() - 5);
+  Image4.SetLeft(TargetLeft(ClientWidth(), Image4.Width()));
 
   ReseedRandom(g, App().GetBackend().PerformanceCounter());
   Image1.SetTop(int32_t(RandomBelow(g, uint32_t(Image3.Height() - Image1.Height() - 100))) + 100);

@@ -1,5 +1,6 @@
 // The menu: opening it, its highlight, its rows and its keys.
 #include "app/form1.h"
+#include "game/menu_rows.h"
 
 namespace tv {
 
@@ -34,10 +35,11 @@ void TForm1::MenuyuAc() {
 }
 
 void TForm1::MenuDegistir() {
-  Panel1.SetColor(g.MenuIndex == 0 ? kHighlight : kRowColor);
-  Panel2.SetColor(g.MenuIndex == 1 ? kHighlight : kRowColor);
-  Panel3.SetColor(g.MenuIndex == 2 ? kHighlight : kRowColor);
-  Panel4.SetColor(g.MenuIndex != 0 && g.MenuIndex != 1 && g.MenuIndex != 2 ? kHighlight : kRowColor);
+  const int lit = LitRow(g.MenuIndex);
+  Panel1.SetColor(lit == 0 ? kHighlight : kRowColor);
+  Panel2.SetColor(lit == 1 ? kHighlight : kRowColor);
+  Panel3.SetColor(lit == 2 ? kHighlight : kRowColor);
+  Panel4.SetColor(lit == 3 ? kHighlight : kRowColor);
 }
 
 void TForm1::Panel1MouseMove() {
