@@ -242,7 +242,8 @@ TEST(Storm, EveryEventAtEveryMomentLeavesAWholeMovingGame) {
     if (!failure.empty()) {
       std::ostringstream list;
       for (const StormEvent& e : storm) list << "  " << Describe(e) << "\n";
-      FAIL() << "seed " << seed << ": " << failure << "\nevents:\n" << list.str();
+      FAIL() << "seed " << seed << ": " << failure << "\nagain alone: TARVOLEN_STORM_FIRST=" << seed
+             << " TARVOLEN_STORM_SEEDS=1 TARVOLEN_STORM_EVENTS=" << events << "\nevents:\n" << list.str();
     }
   }
   RecordProperty("events", std::to_string(total));
