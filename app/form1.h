@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "game/state.h"
@@ -76,6 +77,8 @@ class TForm1 : public TForm {
   void FormShow();
 
   GameState& State() { return g; }
+  // How often the menu has opened: a new count means a new match may follow.
+  uint64_t MenuOpenings() const { return menuOpenings_; }
   const std::string& DataDir() const { return dataDir_; }
   // A file beside the program.
   std::string DataFile(const std::string& name) const;
@@ -89,6 +92,12 @@ class TForm1 : public TForm {
   void PlaceBall(TImage& ball, const TImage& launcher, int32_t angle);
   // Counts the menu's openings, so a handler can tell that its pump opened it.
   uint64_t menuOpenings_ = 0;
+  // The menu opening from which the running OyunuAc started; while no other
+  // opening has followed, the playfield is half built and game keys are dropped.
+  std::optional<uint64_t> setUpFrom_;
+  bool SettingUp() const { return setUpFrom_ == menuOpenings_; }
+  // A Space pressed during a set-up: its release is dropped too.
+  bool spaceDropped_ = false;
 
   GameState& g;
   std::string dataDir_;

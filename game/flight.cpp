@@ -1,53 +1,41 @@
-// The ball's flight: a closed-form path recomputed from the launch point every tick.
+// The ball's path: closed form from the launch point, recomputed every tick.
+#include "game/flight.h"
+
 #include <cmath>
 
-#include "app/form1.h"
+#include "game/state.h"
 
 namespace tv {
 
 namespace {
-constexpr float kHalf = 0.5f;       // single precision
+constexpr float kHalf = 0.5f;         // single precision
 constexpr long double kStep = 0.09L;  // extended precision
 }  // namespace
 
-void TForm1::Timer1Timer() {
-  const long double r = DegToRad(g.Angle);
-  const long double t = g.FlightTime;
-  g.DeltaY = RoundToInt((sinl(r) * g.Power) * t - ((g.Gravity * static_cast<long double>(kHalf)) * t) * t);
-  g.DeltaX = RoundToInt((cosl(r) * g.Power) * t);
+Displacement FlightAt(int32_t angle, int32_t power, int32_t gravity, double time) {
+  const long double r = DegToRad(angle);
+  const long double t = time;
+  Displacement d;
+  d.dy = RoundToInt((sinl(r) * power) * t - ((gravity * static_cast<long double>(kHalf)) * t) * t);
+  d.dx = RoundToInt((cosl(r) * power) * t);
+  return d;
+}
 
-  TImage* ball;
-  TImage* target;
-  if (g.Turn == kKullanici1 || g.Turn == kBilgisayar1) {
-    ball = &Image2;
-    target = &Image4;
-  } else if (g.Turn == kKullanici2 || g.Turn == kBilgisayar2) {
-    ball = &Image5;
-    target = &Image1;
-  } else {
-    return;
-  }
+double NextFlightTime(double t) { return static_cast<double>(static_cast<long double>(t) + kStep); }
 
-  // Touching edges count as contact.
-  const bool apart = ball->Left() + ball->Width() < target->Left() ||
-                     ball->Left() > target->Left() + target->Width() ||
-                     ball->Top() + ball->Height() < target->Top() || target->Top() + target->Height() < ball->Top();
-  if (!apart) {
-    HitOutcome();
-    return;
-  }
+Spot FlightSpot(Spot launch, Displacement d) {
+  return {int32_t(int64_t(launch.left) + d.dx), int32_t(int64_t(launch.top) - d.dy)};
+}
 
-  const int32_t newTop = int32_t(int64_t(g.LaunchTop) - g.DeltaY);
-  const int32_t newLeft = int32_t(int64_t(g.LaunchLeft) + g.DeltaX);
-  const int64_t right = int64_t(newLeft) + ball->Width();
-  const bool inField = int64_t(newTop) + ball->Height() < Bevel1.Top() && right < Width() && right > 0;
-  if (!inField) {
-    MissOutcome();
-    return;
-  }
-  ball->SetTop(newTop);
-  ball->SetLeft(newLeft);
-  g.FlightTime = static_cast<double>(static_cast<long double>(g.FlightTime) + kStep);
+bool Touching(const Box& ball, const Box& target) {
+  const bool apart = ball.left + ball.width < target.left || ball.left > target.left + target.width ||
+                     ball.top + ball.height < target.top || target.top + target.height < ball.top;
+  return !apart;
+}
+
+bool InField(const Box& ball, int32_t groundTop, int32_t windowWidth) {
+  const int64_t right = int64_t(ball.left) + ball.width;
+  return int64_t(ball.top) + ball.height < groundTop && right < windowWidth && right > 0;
 }
 
 }  // namespace tv

@@ -100,11 +100,14 @@ void TApplication::DispatchEvent(const Event& ev) {
 }
 
 void TApplication::Dispatch(const std::function<void()>& handler) {
+  ++dispatchDepth_;
   try {
     handler();
   } catch (const std::exception& e) {
     ShowException(e);
   }
+  --dispatchDepth_;
+  if (dispatchDepth_ == 0 && AfterDispatch) AfterDispatch();
 }
 
 void TApplication::ShowException(const std::exception& e) { MessageBox(ErrorReportText(e.what()), true); }

@@ -49,6 +49,9 @@ class TApplication {
   void RemoveTimer(TTimer* t);
   uint64_t Now() { return backend_.NowMs(); }
 
+  // Called after each outermost handler has returned (tests check invariants there).
+  std::function<void()> AfterDispatch;
+
   // Where the media layer's completion notices go.
   std::function<void(const Event&)> OnMediaNotify;
 
@@ -66,6 +69,7 @@ class TApplication {
   std::string title_;
   bool terminated_ = false;
   int modalDepth_ = 0;
+  int dispatchDepth_ = 0;
   std::vector<int> dismissed_;
   std::vector<TTimer*> timers_;
 };

@@ -50,10 +50,11 @@ void TForm::MouseDown(const Event& ev) {
 
 // The left button's release goes to the widget that holds the mouse, wherever
 // the pointer is; the click, when the pointer is still over it, comes first.
+// A widget hidden since it took the mouse gets nothing more.
 void TForm::MouseUp(const Event& ev) {
   TControl* target = surface_.HitTest(ev.x, ev.y);
   if (ev.button == MouseButton::Left) {
-    if (capture_) target = capture_;
+    if (capture_) target = capture_->Visible() ? capture_ : nullptr;
     TControl* clicked = clicked_;
     capture_ = clicked_ = nullptr;
     if (target && clicked == target && target->Visible() && target->BoundsRect().Contains(ev.x, ev.y) &&
@@ -65,6 +66,7 @@ void TForm::MouseUp(const Event& ev) {
 
 void TForm::MouseMove(const Event& ev) {
   TControl* target = capture_ ? capture_ : surface_.HitTest(ev.x, ev.y);
+  if (target && !target->Visible()) return;
   if (target && target->OnMouseMove) target->OnMouseMove(ev.x - target->Left(), ev.y - target->Top());
 }
 

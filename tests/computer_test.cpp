@@ -1,6 +1,7 @@
 // The computer's shot: its draws, its sight line and its launch.
 #include <gtest/gtest.h>
 
+#include "game/aim.h"
 #include "tests/support/game_harness.h"
 
 namespace tv {
@@ -21,31 +22,22 @@ struct Computer : ::testing::Test {
     f.Image4.SetLeft(l4);
     f.Image4.SetTop(t4);
   }
-  // The angles one side fires at over many seeds.
-  std::pair<int, int> AngleRange(const std::string& turn) {
-    int lo = 1000, hi = -1000;
-    for (uint32_t seed = 0; seed < 400; ++seed) {
-      g.RandSeed = seed * 2654435761u;
-      g.Turn = turn;
-      g.Phase = kBilgisayar;
-      f.Timer3Timer();
-      lo = std::min(lo, g.Angle);
-      hi = std::max(hi, g.Angle);
-      EXPECT_GE(g.Power, 100);
-      EXPECT_LE(g.Power, 199);
-      f.Timer1.SetEnabled(false);
-    }
-    return {lo, hi};
-  }
 };
 
-TEST_F(Computer, AimsAlongTheLineBetweenTheLaunchersLiftedByUpToTwentyNineDegrees) {
-  Launchers(5, 300, 453, 200);  // base angle 12.6 rounds to 13
-  EXPECT_EQ(AngleRange(kBilgisayar1), std::make_pair(13, 42));
-  EXPECT_EQ(AngleRange(kBilgisayar2), std::make_pair(164, 193));
-  Launchers(5, 250, 565, 250);
-  EXPECT_EQ(AngleRange(kBilgisayar1), std::make_pair(0, 29));
-  EXPECT_EQ(AngleRange(kBilgisayar2), std::make_pair(151, 180));
+// The sight line from the left launcher's corner to the right one's, lifted by 0 to 29 degrees.
+TEST(ComputerAim, AimsAlongTheLineBetweenTheLaunchersLiftedByUpToTwentyNineDegrees) {
+  EXPECT_EQ(BaseAngle(100, 448), 13);  // 12.6 rounds to 13
+  EXPECT_EQ(ComputerAngle(true, 13, 0), 13);
+  EXPECT_EQ(ComputerAngle(true, 13, 29), 42);
+  EXPECT_EQ(ComputerAngle(false, 13, 0), 193);
+  EXPECT_EQ(ComputerAngle(false, 13, 29), 164);
+  EXPECT_EQ(BaseAngle(0, 560), 0);
+  EXPECT_EQ(ComputerAngle(false, 0, 29), 151);
+  // Past the other launcher the line is mirrored; at the same Left it is straight up, down or level.
+  EXPECT_EQ(BaseAngle(100, -127), -38);
+  EXPECT_EQ(BaseAngle(100, 0), 90);
+  EXPECT_EQ(BaseAngle(-100, 0), -90);
+  EXPECT_EQ(BaseAngle(0, 0), 0);
 }
 
 TEST_F(Computer, DrawsPowerThenLiftAndFiresFromWhereTheBallRests) {
@@ -94,13 +86,6 @@ TEST_F(Computer, LaunchersAtTheSameLeftStillGetAShot) {
     f.Timer1.SetEnabled(false);
   }
   EXPECT_TRUE(game.backend.Boxes().empty());
-}
-
-TEST_F(Computer, ALeftLauncherPastTheRightOneAimsAwayFromIt) {
-  Launchers(580, 300, 453, 200);  // dx negative: the line is mirrored
-  const auto range = AngleRange(kBilgisayar1);
-  EXPECT_LT(range.first, 0);  // atan(100 / -127) = -38 degrees
-  EXPECT_EQ(range.first, -38);
 }
 
 TEST_F(Computer, EscapeDuringItsAimingPumpStopsTheShot) {

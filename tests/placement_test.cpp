@@ -1,6 +1,7 @@
 // Balls on the rings of their launchers.
 #include <gtest/gtest.h>
 
+#include "game/placement.h"
 #include "tests/support/game_harness.h"
 
 namespace tv {
@@ -18,39 +19,20 @@ struct Placement : ::testing::Test {
   }
 };
 
-TEST_F(Placement, LeftBallFollowsTheWorkedTable) {
-  f.Image1.SetBounds({100, 200, 16, 16});
+// A 7 x 12 ball on the ring of a 16-pixel launcher at (100, 200), worked by hand.
+TEST(BallOnRing, FollowsTheWorkedTable) {
   struct Row {
     int angle, dl, dt;
   };
   for (Row r : {Row{0, 17, 4}, Row{45, 13, -5}, Row{90, 4, -9}, Row{135, -5, -5}, Row{180, -9, 4},
-                Row{270, 4, 17}, Row{-5, 17, 5}}) {
-    Aim(kKullanici1, r.angle);
-    EXPECT_EQ(f.Image2.Left(), 100 + r.dl) << r.angle;
-    EXPECT_EQ(f.Image2.Top(), 200 + r.dt) << r.angle;
-  }
+                Row{270, 4, 17}, Row{-5, 17, 5}, Row{360 + 45, 13, -5}})
+    EXPECT_EQ(BallOnRing({100, 200, 16, 16}, 7, 12, r.angle), (Spot{100 + r.dl, 200 + r.dt})) << r.angle;
 }
 
-TEST_F(Placement, AnglesOutsideOneTurnAreUsedUnchanged) {
-  f.Image1.SetBounds({100, 200, 16, 16});
-  Aim(kBilgisayar1, 360 + 45);
-  EXPECT_EQ(f.Image2.Left(), 113);
-  EXPECT_EQ(f.Image2.Top(), 195);
-  Aim(kKullanici1, -5);
-  EXPECT_EQ(f.Image2.Top(), 205);  // one pixel lower than at 0
-  Aim(kKullanici1, 0);
-  EXPECT_EQ(f.Image2.Top(), 204);
-}
-
-TEST_F(Placement, RightBallOnTheBigAndTheTinyTarget) {
-  f.Image4.SetBounds({453, 150, 128, 128});
-  Aim(kKullanici2, 180);
-  EXPECT_EQ(f.Image5.Left(), 453 - 9);
-  EXPECT_EQ(f.Image5.Top(), 150 + 60);
-  f.Image4.SetBounds({578, 300, 3, 3});  // level 8: ring 6, half-width 1.5 rounds to 2
-  Aim(kBilgisayar2, 180);
-  EXPECT_EQ(f.Image5.Left(), 578 - 8);
-  EXPECT_EQ(f.Image5.Top(), 300 - 2);
+TEST(BallOnRing, OnTheBigAndTheTinyTarget) {
+  EXPECT_EQ(BallOnRing({453, 150, 128, 128}, 7, 12, 180), (Spot{453 - 9, 150 + 60}));
+  // Level 8: ring 6, half-width 1.5 rounds to 2.
+  EXPECT_EQ(BallOnRing({578, 300, 3, 3}, 7, 12, 180), (Spot{578 - 8, 300 - 2}));
 }
 
 TEST_F(Placement, ResetPutsBothBallsAtTheirStartDirectionsAndSetsTheFiringSidesAngle) {

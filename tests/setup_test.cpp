@@ -122,6 +122,47 @@ TEST_F(SetUpMatch, ThePixelProbeShowsAnEmptyBoxOnlyOnPureBlackBeforeTheBallsAreP
   EXPECT_EQ(game.media.Of(0x0803).size(), opens + 1);
 }
 
+// Input queued with the Enter that starts a match runs inside the set-up's
+// pumps: an Escape leaves a whole menu, game keys and the rows wait for nothing.
+TEST_F(SetUpMatch, InputQueuedWithTheStartNeverActsOnAHalfBuiltPlayfield) {
+  auto atOnce = [&](std::vector<Event> events) {
+    game.StartMode(0);
+    game.Key(VK_ESCAPE);
+    game.Run(1);
+    for (const Event& e : events) game.backend.At(game.Now(), e);
+    game.Run(1);
+  };
+  auto key = [](Event::Type t, uint16_t k) { return Event::Key(t, k); };
+  const auto down = Event::Type::KeyDown, up = Event::Type::KeyUp;
+
+  atOnce({key(down, VK_RETURN), key(down, VK_ESCAPE), key(down, VK_DOWN)});
+  EXPECT_EQ(g.Phase, kMenu);
+  EXPECT_EQ(g.MenuIndex, 1);  // the menu's keys act on the menu that opened
+  EXPECT_TRUE(f.Panel1.Visible() && f.Panel4.Visible());
+  EXPECT_FALSE(f.Image3.Visible() || f.Image4.Visible() || f.Bevel1.Visible());
+  EXPECT_EQ(LastOpened(), data.File("0.mid"));
+  EXPECT_TRUE(game.backend.Boxes().empty());
+
+  // A Space with the start fires nothing; one after it fires from the placed ball.
+  atOnce({key(down, VK_RETURN), key(down, VK_SPACE), key(up, VK_SPACE)});
+  EXPECT_EQ(g.Phase, kKullanici);
+  EXPECT_FALSE(f.Timer2.Enabled() || f.ProgressBar1.Visible());
+  const int ballLeft = f.Image2.Left(), ballTop = f.Image2.Top();
+  game.Key(VK_SPACE, 5);
+  game.Run(10);
+  EXPECT_EQ(g.Phase, kHareket);
+  EXPECT_EQ(g.LaunchLeft, ballLeft);
+  EXPECT_EQ(g.LaunchTop, ballTop);
+
+  // The pointer over Exit, a click there and a held button on row 2 change nothing.
+  atOnce({Event::Mouse(Event::Type::MouseDown, 288, 181), key(down, VK_RETURN),
+          Event::Mouse(Event::Type::MouseMove, 288, 244), Event::Mouse(Event::Type::MouseUp, 288, 244),
+          Event::Mouse(Event::Type::MouseDown, 288, 244), Event::Mouse(Event::Type::MouseUp, 288, 244)});
+  EXPECT_EQ(g.Phase, kKullanici);
+  EXPECT_EQ(g.MenuIndex, 0);
+  EXPECT_FALSE(game.app.Terminated());
+}
+
 TEST_F(SetUpMatch, TransparencyFollowsTheLevelPicturesBottomLeftPixel) {
   Bitmap pic(100, 100, 0x00FF00);  // green ground, green bottom-left
   for (int y = 40; y < 60; ++y)

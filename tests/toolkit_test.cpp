@@ -253,6 +253,17 @@ TEST_F(Toolkit, LeftButtonIsHeldByTheWidgetItWentDownOn) {
   mouse(Event::Type::MouseUp, 90, 70, MouseButton::Right);  // right release away: not the label's
   mouse(Event::Type::MouseUp, 12, 12, MouseButton::Right);
   EXPECT_EQ(log, (std::vector<std::string>{"down", "click", "up", "down", "up", "down", "up"}));
+
+  // Hidden while it holds the mouse: no move, no release, no click reaches it.
+  log.clear();
+  label.OnMouseMove = [&](int, int) { log.push_back("move"); };
+  mouse(Event::Type::MouseDown, 12, 12, MouseButton::Left);
+  label.Hide();
+  mouse(Event::Type::MouseMove, 13, 13, MouseButton::Left);
+  mouse(Event::Type::MouseUp, 12, 12, MouseButton::Left);
+  label.Show();
+  mouse(Event::Type::MouseMove, 13, 13, MouseButton::Left);
+  EXPECT_EQ(log, (std::vector<std::string>{"down", "move"}));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ int HeadlessBackend::OpenBoxes() const {
 }
 
 bool HeadlessBackend::PollEvent(Event& ev) {
+  if (onPoll) onPoll();
   if (!posted_.empty()) {
     ev = posted_.front();
     posted_.pop_front();

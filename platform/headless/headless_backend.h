@@ -37,6 +37,9 @@ class HeadlessBackend : public Backend {
   // dismisses it itself (Dismiss). Called when the box opens.
   std::function<int64_t(const MessageBoxRecord&)> dismissAfter = [](const MessageBoxRecord&) { return 0; };
   void Dismiss(int id) { At(now_, DismissEvent(id)); }
+  // Called whenever the loop looks for input: a test can post input that
+  // arrives in the middle of a handler, inside its event pump.
+  std::function<void()> onPoll;
 
   const std::vector<MessageBoxRecord>& Boxes() const { return boxes_; }
   int OpenBoxes() const;

@@ -101,6 +101,36 @@ TEST_F(MenuOnX, TwoPlayerRowShowsThePlayfieldAndEscapeBringsTheMenuBack) {
   EXPECT_EQ(desk_.CountWindows("Tarvolen"), 1);
 }
 
+// Escape queued behind the Enter that starts a match: the menu comes back whole,
+// with no playfield left over it and no empty box.
+TEST_F(MenuOnX, EnterAndEscapeTogetherLeaveAWholeMenu) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  desk_.KeysAtOnce(main_.id, "Return Escape");
+  desk_.Key(main_.id, "Down");  // a marker: both keys before it have been handled
+  EXPECT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) {
+    return Highlighted(s, 1) && s.At(40, 10) == kBlack && !s.AnyIn(510, 13, 61, 51, kStar);
+  })) << "not the menu with its second row lit";
+  EXPECT_EQ(desk_.CountWindows("Tarvolen"), 1) << "a message box opened";
+}
+
+// The pointer crossing another row while Enter starts the campaign does not
+// change the match: its first miss hands the turn to the computer.
+TEST_F(MenuOnX, APointerMoveDuringTheStartLeavesTheModeAlone) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  desk_.KeysAtOnce(main_.id, "Return", std::make_pair(288, kRowY[3]));
+  ASSERT_TRUE(desk_.WaitPixel(main_.id, 40, 10, kSky, 20s)) << "no playfield";
+  ASSERT_TRUE(WaitUntil([&] { return !desk_.Windows("Tarvolen - Level 1").empty(); }, 10s))
+      << "not the campaign's caption";
+  // A weak shot drops by its launcher; then the computer's ball crosses the field.
+  desk_.Key(main_.id, "space");
+  EXPECT_TRUE(desk_.WaitPicture(main_.id, [](const Screenshot& s) {
+    for (int y = 0; y < 403; ++y)
+      for (int x = 60; x < 430; ++x)
+        if (s.At(x, y) == kBall) return true;
+    return false;
+  }, 20s)) << "the computer never fired after Player 1's miss";
+}
+
 TEST_F(MenuOnX, EnterOnExitEndsTheProgram) {
   ASSERT_NO_FATAL_FAILURE(Start());
   desk_.Key(main_.id, "Up");

@@ -102,6 +102,12 @@ Desktop::Desktop(int screenWidth, int screenHeight) : x_(std::make_unique<X>()) 
   x_->netWmPid = XInternAtom(x_->dpy, "_NET_WM_PID", False);
   x_->wmProtocols = XInternAtom(x_->dpy, "WM_PROTOCOLS", False);
   x_->wmDelete = XInternAtom(x_->dpy, "WM_DELETE_WINDOW", False);
+  x_->netWmPing = XInternAtom(x_->dpy, "_NET_WM_PING", False);
+  x_->pings = XOpenDisplay(display_.c_str());
+  if (x_->pings) {
+    XSelectInput(x_->pings, DefaultRootWindow(x_->pings), SubstructureNotifyMask);
+    XSync(x_->pings, False);
+  }
   // The pointer starts at the screen's centre, where a centred window maps
   // under it; a user's pointer rests anywhere, so put it out of the way.
   XWarpPointer(x_->dpy, None, DefaultRootWindow(x_->dpy), 0, 0, 0, 0, 0, 0);
@@ -111,6 +117,7 @@ Desktop::Desktop(int screenWidth, int screenHeight) : x_(std::make_unique<X>()) 
 Desktop::~Desktop() {
   Kill();
   if (x_->dpy) XCloseDisplay(x_->dpy);
+  if (x_->pings) XCloseDisplay(x_->pings);
   StopChild(xvfb_, 5s);
   if (!std::getenv("TARVOLEN_E2E_KEEP")) {
     std::error_code ec;

@@ -107,11 +107,16 @@ class Desktop {
   // it maps, so this tells when the box is fully up.
   bool WaitFocused(WindowId w, Ms timeout = 10s);
   // Keys by X keysym name: "Return", "KP_Enter", "Escape", "space", "Up", "a".
-  void Key(WindowId w, const std::string& keys);  // press and release; several separated by spaces
+  // Press and release; several separated by spaces. Every input method below
+  // returns once the program has taken the input from the server (Synced).
+  void Key(WindowId w, const std::string& keys);
   void KeyDown(WindowId w, const std::string& key);
   void KeyUp(WindowId w, const std::string& key);
   // Keys to whichever window has the keyboard, as a user would type them.
   void KeyToFocused(const std::string& keys);
+  // Keys with no pause between them, so the program finds them queued together;
+  // a pointer move to client (x, y) may follow at once.
+  void KeysAtOnce(WindowId w, const std::string& keys, std::optional<std::pair<int, int>> thenMove = {});
   // Pointer at client coordinates of the window (outside it too); button 1 left, 2 middle, 3 right.
   void MoveMouse(WindowId w, int x, int y);
   void Click(WindowId w, int x, int y, int button = 1);
@@ -119,6 +124,10 @@ class Desktop {
   void MouseUp(WindowId w, int x, int y, int button = 1);
   // What a window manager sends when the close box is clicked.
   void Close(WindowId w);
+  // Waits until the program that owns `w` has read every event sent before:
+  // it answers a window manager's ping only once its loop has taken what came
+  // first. False when it did not answer (it ended, or the window went away).
+  bool Synced(WindowId w, Ms timeout = 10s);
 
  private:
   struct X;

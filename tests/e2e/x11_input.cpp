@@ -1,4 +1,6 @@
 // Keyboard, pointer and window-manager requests, as a user at the screen makes them.
+#include <signal.h>
+
 #include <sstream>
 #include <stdexcept>
 
@@ -53,26 +55,86 @@ bool Desktop::WaitFocused(WindowId w, Ms timeout) {
   return WaitUntil([&] { return FocusedWindow() == w; }, timeout);
 }
 
+// One key at a time, its press and release back to back, the next only once
+// the program has taken it: a burst that a loaded server stamps with one time,
+// or a press held past the repeat delay by a stalled xdotool, reaches the
+// program as other keys than were typed.
 void Desktop::Key(WindowId w, const std::string& keys) {
   Focus(w);
-  KeyToFocused(keys);
+  std::istringstream in(keys);
+  for (std::string k; in >> k;) {
+    Xdotool({"key", "--delay", "0", k});
+    Synced(w);
+  }
 }
 
 void Desktop::KeyToFocused(const std::string& keys) {
-  std::vector<std::string> args{"key", "--delay", "20"};
+  std::istringstream in(keys);
+  for (std::string k; in >> k;) {
+    WindowId target = FocusedWindow();
+    Xdotool({"key", "--delay", "0", k});
+    if (target) Synced(target);
+  }
+}
+
+bool Desktop::Synced(WindowId w, Ms timeout) {
+  if (!x_->pings) return false;
+  const long serial = ++x_->pingSerial;
+  XEvent e{};
+  e.xclient.type = ClientMessage;
+  e.xclient.window = w;
+  e.xclient.message_type = x_->wmProtocols;
+  e.xclient.format = 32;
+  e.xclient.data.l[0] = long(x_->netWmPing);
+  e.xclient.data.l[1] = serial;
+  e.xclient.data.l[2] = long(w);
+  XSendEvent(x_->dpy, w, False, NoEventMask, &e);
+  XSync(x_->dpy, False);
+  return WaitUntil(
+      [&] {
+        while (XPending(x_->pings)) {
+          XEvent answer;
+          XNextEvent(x_->pings, &answer);
+          if (answer.type == ClientMessage && answer.xclient.data.l[0] == long(x_->netWmPing) &&
+              answer.xclient.data.l[1] == serial && answer.xclient.data.l[2] == long(w))
+            return true;
+        }
+        // A window that went away (a box dismissed, the program ended) answers no more.
+        return !Info(w).has_value();
+      },
+      timeout, 2ms);
+}
+
+// The program is held stopped while the input is sent, so it finds all of it
+// queued when it next reads, as after a stall of its own.
+void Desktop::KeysAtOnce(WindowId w, const std::string& keys, std::optional<std::pair<int, int>> thenMove) {
+  auto info = Info(w);
+  if (!info) throw std::runtime_error("window " + IdText(w) + " is not on the screen");
+  Focus(w);
+  std::vector<std::string> args{"key", "--delay", "0"};
   std::istringstream in(keys);
   for (std::string k; in >> k;) args.push_back(k);
+  if (thenMove) {
+    args.insert(args.end(), {"mousemove", std::to_string(info->x + thenMove->first),
+                             std::to_string(info->y + thenMove->second)});
+  }
+  if (pid_ > 0) kill(pid_, SIGSTOP);
   Xdotool(args);
+  XSync(x_->dpy, False);
+  if (pid_ > 0) kill(pid_, SIGCONT);
+  Synced(w);
 }
 
 void Desktop::KeyDown(WindowId w, const std::string& key) {
   Focus(w);
   Xdotool({"keydown", key});
+  Synced(w);
 }
 
 void Desktop::KeyUp(WindowId w, const std::string& key) {
   Focus(w);
   Xdotool({"keyup", key});
+  Synced(w);
 }
 
 // Pointer moves go to screen coordinates, so a point outside the window
@@ -83,6 +145,7 @@ void Desktop::Pointer(WindowId w, int x, int y, const std::vector<std::string>& 
   std::vector<std::string> args{"mousemove", std::to_string(info->x + x), std::to_string(info->y + y)};
   args.insert(args.end(), then.begin(), then.end());
   Xdotool(args);
+  Synced(w);
 }
 
 void Desktop::MoveMouse(WindowId w, int x, int y) { Pointer(w, x, y, {}); }

@@ -1,5 +1,6 @@
 // The keyboard: Escape everywhere, the menu's keys, and a human's aiming and charging.
 #include "app/form1.h"
+#include "game/menu_rows.h"
 
 namespace tv {
 
@@ -15,6 +16,12 @@ void TForm1::FormKeyDown(uint16_t key) {
     MenuyuAc();
     return;
   }
+  // A half-built playfield takes no game keys: its balls and launchers are not placed yet.
+  if (SettingUp()) {
+    if (key == VK_SPACE) spaceDropped_ = true;
+    return;
+  }
+  if (key == VK_SPACE) spaceDropped_ = false;
   if (g.Phase == kKullanici) {
     if (g.Turn == kKullanici1) {
       if (key == VK_UP) g.Angle += 5;
@@ -48,11 +55,11 @@ void TForm1::FormKeyDown(uint16_t key) {
   } else if (g.Phase == kMenu) {
     switch (key) {
       case VK_UP:
-        g.MenuIndex = int16_t(g.MenuIndex - 1 < 0 ? 3 : g.MenuIndex - 1);
+        g.MenuIndex = RowAbove(g.MenuIndex);
         MenuDegistir();
         break;
       case VK_DOWN:
-        g.MenuIndex = int16_t(g.MenuIndex + 1 > 3 ? 0 : g.MenuIndex + 1);
+        g.MenuIndex = RowBelow(g.MenuIndex);
         MenuDegistir();
         break;
       case VK_RETURN:
@@ -70,6 +77,11 @@ void TForm1::Timer2Timer() {
 }
 
 void TForm1::FormKeyUp(uint16_t key) {
+  if (key == VK_SPACE && (SettingUp() || spaceDropped_)) {
+    // The release of a press that the set-up dropped fires nothing either.
+    spaceDropped_ = false;
+    return;
+  }
   if (g.Phase != kKullanici || key != VK_SPACE) return;
   Timer2.SetEnabled(false);
   if (g.Power > 100) g.Power = 100;

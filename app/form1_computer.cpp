@@ -1,22 +1,9 @@
 // The computer: one tick after getting the turn it aims along the line between
 // the launchers, lifted by a random amount, and fires with a random power.
-#include <cmath>
-
 #include "app/form1.h"
+#include "game/aim.h"
 
 namespace tv {
-
-namespace {
-
-// The direction of the line between the launchers' top-left corners, in whole degrees.
-int32_t BaseAngle(int32_t dy, int32_t dx) {
-  // Launchers at the same Left: straight up, straight down, or level.
-  if (dx == 0) return dy > 0 ? 90 : (dy < 0 ? -90 : 0);
-  const long double degrees = atanl(static_cast<long double>(dy) / dx) * 180.0f / 3.141593L;
-  return RoundToInt(degrees);
-}
-
-}  // namespace
 
 void TForm1::Timer3Timer() {
   Timer3.SetEnabled(false);
@@ -29,7 +16,7 @@ void TForm1::Timer3Timer() {
   const int32_t dx = Image4.Left() - Image1.Left();
   const int32_t base = BaseAngle(dy, dx);
   const int32_t lift = int32_t(RandomBelow(g, 30));
-  g.Angle = left ? base + lift : base + (180 - lift);
+  g.Angle = ComputerAngle(left, base, lift);
   ToplariDuzelt(0);
   const uint64_t openings = menuOpenings_;
   App().ProcessMessages();

@@ -1,6 +1,9 @@
 // Match set-up: the playfield replaces the menu and a match or level is prepared.
+#include <optional>
+
 #include "app/form1.h"
 #include "assets/disc.h"
+#include "game/levels.h"
 #include "platform/picture_file.h"
 
 namespace tv {
@@ -23,10 +26,29 @@ class HoldTimer {
   bool was_;
 };
 
+// Marks the set-up as running from the current menu opening, restoring the
+// previous mark when set-ups nest.
+class SetUpMark {
+ public:
+  SetUpMark(std::optional<uint64_t>& mark, uint64_t openings) : mark_(mark), was_(mark) { mark_ = openings; }
+  ~SetUpMark() { mark_ = was_; }
+  SetUpMark(const SetUpMark&) = delete;
+  SetUpMark& operator=(const SetUpMark&) = delete;
+
+ private:
+  std::optional<uint64_t>& mark_;
+  std::optional<uint64_t> was_;
+};
+
 }  // namespace
 
+// Game keys that arrive during the set-up are dropped (FormKeyDown); Escape
+// still opens the menu, and then the set-up stops after the pump that did it.
 void TForm1::OyunuAc() {
   HoldTimer hold(Timer3);
+  const uint64_t openings = menuOpenings_;
+  SetUpMark mark(setUpFrom_, openings);
+  const auto menuOpened = [&] { return menuOpenings_ != openings; };
   for (TLabel* l : {&Label3, &Label4, &Label5, &Label6, &Label8, &Label9, &Label10}) l->Hide();
   Label1.Show();
   Label2.Show();
@@ -34,20 +56,18 @@ void TForm1::OyunuAc() {
   Image2.Show();
   Image3.Show();
   App().ProcessMessages();
+  if (menuOpened()) return;
   Image4.Show();
   Image5.Show();
   Bevel1.Show();
   for (TPanel* p : {&Panel1, &Panel2, &Panel3, &Panel4}) p->Hide();
 
-  if ((static_cast<uint64_t>(g.Level) >> 32) == 0) {
-    const uint32_t level = static_cast<uint32_t>(g.Level);
-    if (level >= 1 && level <= 8) {
-      Image4.SetPicture(LoadBitmapFile(DataFile(std::to_string(level) + ".bmp")));
-      Image4.SetWidth(LevelSide(int(level)));
-      Image4.SetHeight(LevelSide(int(level)));
-    }
+  if (const auto level = LevelPictureNumber(g.Level)) {
+    Image4.SetPicture(LoadBitmapFile(DataFile(std::to_string(*level) + ".bmp")));
+    Image4.SetWidth(LevelSide(*level));
+    Image4.SetHeight(LevelSide(*level));
   }
-  Image4.SetLeft(ClientWidth() - Image4.Width() - 5);
+  Image4.SetLeft(TargetLeft(ClientWidth(), Image4.Width()));
 
   ReseedRandom(g, App().GetBackend().PerformanceCounter());
   Image1.SetTop(int32_t(RandomBelow(g, uint32_t(Image3.Height() - Image1.Height() - 100))) + 100);
@@ -58,9 +78,11 @@ void TForm1::OyunuAc() {
   Canvas().SetPenColor(65535);
   Canvas().Polyline(kStar);
   if (Canvas().GetPixel(40, 10) == 0) App().MessageBox("");
+  if (menuOpened()) return;
 
   ToplariDuzelt(1);
   App().ProcessMessages();
+  if (menuOpened()) return;
   PlayMusic(std::to_string(g.Level) + ".mid");
   App().ProcessMessages();
 }

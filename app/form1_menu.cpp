@@ -1,5 +1,6 @@
 // The menu: opening it, its highlight, its rows and its keys.
 #include "app/form1.h"
+#include "game/menu_rows.h"
 
 namespace tv {
 
@@ -34,44 +35,55 @@ void TForm1::MenuyuAc() {
 }
 
 void TForm1::MenuDegistir() {
-  Panel1.SetColor(g.MenuIndex == 0 ? kHighlight : kRowColor);
-  Panel2.SetColor(g.MenuIndex == 1 ? kHighlight : kRowColor);
-  Panel3.SetColor(g.MenuIndex == 2 ? kHighlight : kRowColor);
-  Panel4.SetColor(g.MenuIndex != 0 && g.MenuIndex != 1 && g.MenuIndex != 2 ? kHighlight : kRowColor);
+  const int lit = LitRow(g.MenuIndex);
+  Panel1.SetColor(lit == 0 ? kHighlight : kRowColor);
+  Panel2.SetColor(lit == 1 ? kHighlight : kRowColor);
+  Panel3.SetColor(lit == 2 ? kHighlight : kRowColor);
+  Panel4.SetColor(lit == 3 ? kHighlight : kRowColor);
 }
 
 void TForm1::Panel1MouseMove() {
+  if (g.Phase != kMenu) return;
   g.MenuIndex = 0;
   MenuDegistir();
 }
 void TForm1::Panel2MouseMove() {
+  if (g.Phase != kMenu) return;
   g.MenuIndex = 1;
   MenuDegistir();
 }
 void TForm1::Panel3MouseMove() {
+  if (g.Phase != kMenu) return;
   g.MenuIndex = 2;
   MenuDegistir();
 }
 void TForm1::Panel4MouseMove() {
+  if (g.Phase != kMenu) return;
   g.MenuIndex = 3;
   MenuDegistir();
 }
 
 // A click also makes its row the highlighted one, so MenuIndex always names
-// the mode that runs.
+// the mode that runs. The rows act only on the menu: a click or a move that
+// reaches them once a match has begun must not rewrite its mode.
 void TForm1::Panel1Click() {
+  if (g.Phase != kMenu) return;
   Panel1MouseMove();
   StartRow(0);
 }
 void TForm1::Panel2Click() {
+  if (g.Phase != kMenu) return;
   Panel2MouseMove();
   StartRow(1);
 }
 void TForm1::Panel3Click() {
+  if (g.Phase != kMenu) return;
   Panel3MouseMove();
   StartRow(2);
 }
-void TForm1::Panel4Click() { Close(); }
+void TForm1::Panel4Click() {
+  if (g.Phase == kMenu) Close();
+}
 
 void TForm1::StartRow(int row) {
   switch (row) {
