@@ -1,6 +1,7 @@
 // The window's layout: every widget with its place, size, caption, font and
 // colours, and the order in which the widgets are drawn.
 #include "app/form1.h"
+#include "app/form1_layout.h"
 #include "assets/backdrop.h"
 #include "assets/pictures.h"
 #include "platform/system.h"
@@ -12,7 +13,6 @@ namespace {
 const FontSpec kSans{"MS Sans Serif", -11, false};
 const FontSpec kSansBold{"MS Sans Serif", -11, true};
 const FontSpec kVerdana{"Verdana", -11, false};
-constexpr TColor kRowColor = 0xFD7471;  // 16610417: light violet-blue
 
 }  // namespace
 
@@ -24,13 +24,13 @@ TForm1::TForm1(TApplication& app, GameState& state, MediaControl& media, std::st
       Timer2(app, "Timer2", 10),
       ProgressBar1(Surface(), "ProgressBar1", {8, 416, 185, 18}),
       Bevel1(Surface(), "Bevel1", {0, 408, 600, 0}),
-      Panel1(Surface(), app.GetBackend().Text(), "Panel1", {192, 136, 193, 25}, "Player vs. Computer", kSans,
-             clWhite, clRed),
-      Panel2(Surface(), app.GetBackend().Text(), "Panel2", {192, 169, 193, 25}, "Player 1 vs. Player 2", kSans,
+      Panel1(Surface(), app.GetBackend().Text(), "Panel1", kRowBounds[0], "Player vs. Computer", kSans,
+             clWhite, kRowHighlight),
+      Panel2(Surface(), app.GetBackend().Text(), "Panel2", kRowBounds[1], "Player 1 vs. Player 2", kSans,
              clWhite, kRowColor),
-      Panel3(Surface(), app.GetBackend().Text(), "Panel3", {192, 200, 193, 25}, "Computer 1 vs. Computer 2",
+      Panel3(Surface(), app.GetBackend().Text(), "Panel3", kRowBounds[2], "Computer 1 vs. Computer 2",
              kSans, clWhite, kRowColor),
-      Panel4(Surface(), app.GetBackend().Text(), "Panel4", {192, 232, 193, 25}, "Exit", kSans, clWhite,
+      Panel4(Surface(), app.GetBackend().Text(), "Panel4", kRowBounds[3], "Exit", kSans, clWhite,
              kRowColor),
       Image4(Surface(), "Image4", {450, 269, 128, 128}, RightLauncherPicture(), true),
       Image5(Surface(), "Image5", {437, 351, 7, 12}, BallPicture(), true),

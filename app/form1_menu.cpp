@@ -1,13 +1,9 @@
 // The menu: opening it, its highlight, its rows and its keys.
 #include "app/form1.h"
+#include "app/form1_layout.h"
 #include "game/menu_rows.h"
 
 namespace tv {
-
-namespace {
-constexpr TColor kRowColor = 0xFD7471;  // 16610417
-constexpr TColor kHighlight = 255;
-}  // namespace
 
 void TForm1::MenuyuAc() {
   ++menuOpenings_;
@@ -24,7 +20,7 @@ void TForm1::MenuyuAc() {
     c->Hide();
   for (TPanel* p : {&Panel1, &Panel2, &Panel3, &Panel4}) p->Show();
   g.MenuIndex = 0;
-  Panel1.SetColor(kHighlight);
+  Panel1.SetColor(kRowHighlight);
   Panel2.SetColor(kRowColor);
   Panel3.SetColor(kRowColor);
   Panel4.SetColor(kRowColor);
@@ -36,10 +32,10 @@ void TForm1::MenuyuAc() {
 
 void TForm1::MenuDegistir() {
   const int lit = LitRow(g.MenuIndex);
-  Panel1.SetColor(lit == 0 ? kHighlight : kRowColor);
-  Panel2.SetColor(lit == 1 ? kHighlight : kRowColor);
-  Panel3.SetColor(lit == 2 ? kHighlight : kRowColor);
-  Panel4.SetColor(lit == 3 ? kHighlight : kRowColor);
+  Panel1.SetColor(lit == 0 ? kRowHighlight : kRowColor);
+  Panel2.SetColor(lit == 1 ? kRowHighlight : kRowColor);
+  Panel3.SetColor(lit == 2 ? kRowHighlight : kRowColor);
+  Panel4.SetColor(lit == 3 ? kRowHighlight : kRowColor);
 }
 
 void TForm1::Panel1MouseMove() {

@@ -58,7 +58,7 @@ void Script(HeadlessBackend& hb, uint32_t seed) {
     t += 20 + rng() % 700;
     hb.KeyDown(t, k);
     hb.KeyUp(t += rng() % 900, k);
-    if (rng() % 8 == 0) hb.At(t, Event::Mouse(Event::Type::MouseMove, int(rng() % 586), int(rng() % 440)));
+    if (rng() % 8 == 0) hb.At(t, Event::Mouse(Event::Type::MouseMove, int(rng() % TForm1::kClientWidth), int(rng() % TForm1::kClientHeight)));
   }
 }
 

@@ -1,13 +1,14 @@
 // The menu and start-up: rows, highlight, keys, pointer, and what every opening resets.
 #include <gtest/gtest.h>
 
+#include "app/form1_layout.h"
 #include "tests/support/game_harness.h"
 
 namespace tv {
 namespace {
 
-constexpr TColor kRed = 255;
-constexpr TColor kRow = 16610417;
+constexpr TColor kRed = kRowHighlight;
+constexpr TColor kRow = kRowColor;
 
 struct Menu : ::testing::Test {
   test::Game game;
@@ -52,7 +53,7 @@ TEST_F(Menu, TheLinkLabelTouchesTheTopRightCornerWhateverItsCaption) {
     f.Label7.SetCaption(caption);
     f.FormCreate();
     EXPECT_EQ(f.Label7.Top(), 0);
-    EXPECT_EQ(f.Label7.Left() + f.Label7.Width(), 586) << caption;
+    EXPECT_EQ(f.Label7.Left() + f.Label7.Width(), TForm1::kClientWidth) << caption;
   }
   const int x = f.Label7.Left(), w = f.Label7.Width();
   bool lime = false;

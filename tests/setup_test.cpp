@@ -1,6 +1,7 @@
 // Match set-up: the playfield, the level's target, the heights, the star, the probe.
 #include <gtest/gtest.h>
 
+#include "app/form1_layout.h"
 #include "platform/exceptions.h"
 #include "tests/support/data_dir.h"
 #include "tests/support/game_harness.h"
@@ -38,7 +39,7 @@ TEST_F(SetUpMatch, EachLevelSizesAndPlacesTheTargetAndPlaysItsMusic) {
       SetUpLevel(level);
       EXPECT_EQ(f.Image4.Width(), side);
       EXPECT_EQ(f.Image4.Height(), side);
-      EXPECT_EQ(f.Image4.Left(), 586 - side - 5);
+      EXPECT_EQ(f.Image4.Left(), TForm1::kClientWidth - side - 5);
       lowest = std::min(lowest, f.Image4.Top());
       highest = std::max(highest, f.Image4.Top());
       EXPECT_GE(f.Image1.Top(), 100);
@@ -155,9 +156,10 @@ TEST_F(SetUpMatch, InputQueuedWithTheStartNeverActsOnAHalfBuiltPlayfield) {
   EXPECT_EQ(g.LaunchTop, ballTop);
 
   // The pointer over Exit, a click there and a held button on row 2 change nothing.
-  atOnce({Event::Mouse(Event::Type::MouseDown, 288, 181), key(down, VK_RETURN),
-          Event::Mouse(Event::Type::MouseMove, 288, 244), Event::Mouse(Event::Type::MouseUp, 288, 244),
-          Event::Mouse(Event::Type::MouseDown, 288, 244), Event::Mouse(Event::Type::MouseUp, 288, 244)});
+  const Point row2 = RowCentre(1), exitRow = RowCentre(3);
+  atOnce({Event::Mouse(Event::Type::MouseDown, row2.x, row2.y), key(down, VK_RETURN),
+          Event::Mouse(Event::Type::MouseMove, exitRow.x, exitRow.y), Event::Mouse(Event::Type::MouseUp, exitRow.x, exitRow.y),
+          Event::Mouse(Event::Type::MouseDown, exitRow.x, exitRow.y), Event::Mouse(Event::Type::MouseUp, exitRow.x, exitRow.y)});
   EXPECT_EQ(g.Phase, kKullanici);
   EXPECT_EQ(g.MenuIndex, 0);
   EXPECT_FALSE(game.app.Terminated());
@@ -188,7 +190,7 @@ TEST_F(SetUpMatch, ABiggerPictureShowsOnlyItsTopLeftSquare) {
   EXPECT_EQ(game.PixelAt(l, t), 0x0000FFu);
   EXPECT_EQ(game.PixelAt(l + 99, t + 99), 0x0000FFu);
   for (int y = t - 1; y <= t + 100; ++y)
-    for (int x = l; x < 586; ++x) EXPECT_NE(game.PixelAt(x, y), 0xFF0000u);
+    for (int x = l; x < TForm1::kClientWidth; ++x) EXPECT_NE(game.PixelAt(x, y), 0xFF0000u);
 }
 
 TEST_F(SetUpMatch, AMissingOrBrokenPictureIsReportedAndLeavesTheOldTargetInPlace) {

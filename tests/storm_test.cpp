@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "app/form1_layout.h"
 #include "tests/support/game_harness.h"
 
 namespace tv {
@@ -21,7 +22,9 @@ struct StormEvent {
   Event ev;
 };
 
-constexpr int kRowMiddleY[4] = {148, 181, 212, 244};
+int RowMiddleY(int row) { return RowCentre(row).y; }
+// Inside every row, left of its caption, and under its caption.
+constexpr int kRowLeftX = kRowBounds[0].x + 8, kRowCaptionX = RowCentre(0).x;
 
 std::string Describe(const StormEvent& e) {
   static const char* const moments[] = {"", " in-flight-end", " in-computer-tick", " in-box"};
@@ -55,14 +58,14 @@ std::vector<StormEvent> MakeStorm(uint32_t seed, int count) {
     } else if (kind < 8) {
       const int where = pick(9);  // a row, Exit less often, or anywhere
       if (where < 6) {
-        px = 200 + pick(180);
-        py = kRowMiddleY[where % 3] + pick(20) - 10;
+        px = kRowLeftX + pick(180);
+        py = RowMiddleY(where % 3) + pick(20) - 10;
       } else if (where == 6) {
-        px = 288;
-        py = kRowMiddleY[3];
+        px = kRowCaptionX;
+        py = RowMiddleY(3);
       } else {
-        px = pick(586);
-        py = pick(440);
+        px = pick(TForm1::kClientWidth);
+        py = pick(TForm1::kClientHeight);
       }
       e.ev = Event::Mouse(Event::Type::MouseMove, px, py);
     } else {
@@ -83,7 +86,7 @@ std::vector<StormEvent> MakeStorm(uint32_t seed, int count) {
           with = {Event::Key(Event::Type::KeyDown, keys[pick(6)])};
           break;
         default:
-          with = {Event::Mouse(Event::Type::MouseMove, 288, kRowMiddleY[pick(4)])};
+          with = {Event::Mouse(Event::Type::MouseMove, kRowCaptionX, RowMiddleY(pick(4)))};
           break;
       }
       for (const Event& ev : with) storm.push_back({e.at, e.moment, ev});

@@ -98,13 +98,13 @@ TEST_F(ScaledOnX, ScaleTwoShowsBlocksAndTheRowsAnswerThePointerAtTheirScaledPlac
   ASSERT_NO_FATAL_FAILURE(StartScaled(2, {}, {"--scale", "2"}));
   const int n = 2;
   // Unscaled, this place would lie far below the rows.
-  big_.MoveMouse(win_.id, 288 * n, kRowY[2] * n + 1);
+  big_.MoveMouse(win_.id, kRowCaptionX * n, kRowY[2] * n + 1);
   EXPECT_TRUE(big_.WaitPixel(win_.id, kRowX * n + 1, kRowY[2] * n + 1, kRed)) << "row 2 not lit";
   Screenshot s = big_.Grab(win_.id);
   EXPECT_TRUE(Blocky(s, n)) << "a pixel of the picture is not a whole 2 x 2 block";
   EXPECT_EQ(s.At(kRowX * n, kRowY[0] * n), kRow);
   // A click on the two-player row, at its scaled place, starts the match.
-  big_.Click(win_.id, 288 * n, kRowY[1] * n);
+  big_.Click(win_.id, kRowCaptionX * n, kRowY[1] * n);
   EXPECT_TRUE(big_.WaitPixel(win_.id, 40 * n + 1, 10 * n + 1, kSky, 20s)) << "no backdrop after the click";
   EXPECT_TRUE(Blocky(big_.Grab(win_.id), n));
 }

@@ -5,16 +5,18 @@
 #include <iostream>
 #include <string>
 
+#include "app/form1_layout.h"
 #include "tests/e2e/x11_driver.h"
 
 // The game's window as the end-to-end tests see it: the colours and places
 // they look at, and a fixture with the real program started on its menu.
 namespace tv::e2e {
 
-inline constexpr uint32_t kRed = 0xFF0000, kRow = 0x7174FD, kBlack = 0x000000, kSky = 0x11110F,
-                          kStar = 0xFFFF00, kBall = 0xFFF200;
-inline constexpr int kRowX = 200;                      // inside every menu row, left of its caption
-inline constexpr int kRowY[4] = {148, 181, 212, 244};  // the middle line of each row
+inline constexpr uint32_t kRed = ToPixel(kRowHighlight), kRow = ToPixel(kRowColor), kBlack = 0x000000,
+                          kSky = 0x11110F, kStar = 0xFFFF00, kBall = 0xFFF200;
+inline constexpr int kRowX = kRowBounds[0].x + 8;  // inside every menu row, left of its caption
+inline constexpr int kRowCaptionX = RowCentre(0).x;  // under the rows' captions
+inline constexpr int kRowY[4] = {RowCentre(0).y, RowCentre(1).y, RowCentre(2).y, RowCentre(3).y};
 
 class GameOnX : public ::testing::Test {
  protected:

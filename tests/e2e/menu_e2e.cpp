@@ -68,9 +68,9 @@ TEST_F(MenuOnX, OpensOnTheFirstRowAndTheArrowsMoveTheHighlightRoundTheRows) {
 
 TEST_F(MenuOnX, PointerOverARowHighlightsItAndLeavingTheRowsKeepsIt) {
   ASSERT_NO_FATAL_FAILURE(Start());
-  desk_.MoveMouse(main_.id, 288, kRowY[2]);
+  desk_.MoveMouse(main_.id, kRowCaptionX, kRowY[2]);
   EXPECT_TRUE(Lit(2));
-  desk_.MoveMouse(main_.id, 288, kRowY[3]);
+  desk_.MoveMouse(main_.id, kRowCaptionX, kRowY[3]);
   EXPECT_TRUE(Lit(3));
   desk_.MoveMouse(main_.id, 5, 5);
   desk_.Key(main_.id, "Up");  // a marker: the move off the rows has been handled before it
@@ -117,7 +117,7 @@ TEST_F(MenuOnX, EnterAndEscapeTogetherLeaveAWholeMenu) {
 // change the match: its first miss hands the turn to the computer.
 TEST_F(MenuOnX, APointerMoveDuringTheStartLeavesTheModeAlone) {
   ASSERT_NO_FATAL_FAILURE(Start());
-  desk_.KeysAtOnce(main_.id, "Return", std::make_pair(288, kRowY[3]));
+  desk_.KeysAtOnce(main_.id, "Return", std::make_pair(kRowCaptionX, kRowY[3]));
   ASSERT_TRUE(desk_.WaitPixel(main_.id, 40, 10, kSky, 20s)) << "no playfield";
   ASSERT_TRUE(WaitUntil([&] { return !desk_.Windows("Tarvolen - Level 1").empty(); }, 10s))
       << "not the campaign's caption";
@@ -141,7 +141,7 @@ TEST_F(MenuOnX, EnterOnExitEndsTheProgram) {
 
 TEST_F(MenuOnX, ClickOnExitEndsTheProgram) {
   ASSERT_NO_FATAL_FAILURE(Start());
-  desk_.Click(main_.id, 288, kRowY[3]);
+  desk_.Click(main_.id, kRowCaptionX, kRowY[3]);
   ExpectEndsCleanly();
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/game_on_x.h"
 #include "tests/e2e/x11_driver.h"
 
 namespace tv::e2e {
@@ -18,9 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint32_t kRed = 0xFF0000, kRow = 0x7174FD;
-constexpr int kRowX = 200;
-constexpr int kRowY[4] = {148, 181, 212, 244};
 // The audio device's format: 44100 stereo frames a second, 32-bit floats.
 constexpr size_t kRate = 44100, kFrameBytes = 2 * sizeof(float);
 
