@@ -13,7 +13,6 @@ tarvolen_target(embed)
 
 add_executable(make_levels ${CMAKE_CURRENT_SOURCE_DIR}/make_levels.cpp ${PROJECT_SOURCE_DIR}/assets/disc.cpp)
 tarvolen_target(make_levels)
-target_link_libraries(make_levels PRIVATE PkgConfig::SDL2)
 
 set_target_properties(make_backdrop embed make_levels PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${pictures_tool_dir})
 
