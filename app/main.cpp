@@ -15,6 +15,7 @@
 #include "platform/headless/png.h"
 #include "platform/journal.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_media.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/system.h"
@@ -62,6 +63,8 @@ int Play(const tv::CommandLine& cl) {
       // Nothing to show or hear: sound goes to SDL's silent driver.
       setenv("SDL_AUDIODRIVER", "dummy", 1);
       text = tv::MakeSdlTextRenderer();
+      // The level pictures are decoded as on the window (the SDL backend installs this itself).
+      tv::InstallSdlBitmapDecoder();
       machine = std::make_unique<tv::HeadlessBackend>(*text);
     } else {
       machine = tv::MakeSdlBackend(cl.scale);

@@ -96,9 +96,12 @@ std::vector<StormEvent> MakeStorm(uint32_t seed, int count) {
 }
 
 // One storm on a fresh game; returns the first broken invariant, or "".
+// With a `journal` path the storm runs as the program does, recorded by the
+// program's own JournalRecorder, so `tarvolen --replay` plays it again.
 class Storm {
  public:
-  Storm(uint32_t seed, std::vector<StormEvent> events) : rng_(seed), events_(std::move(events)) {}
+  Storm(uint32_t seed, std::vector<StormEvent> events, const std::string& journal = "")
+      : game_(TARVOLEN_DATA_DIR, journal), rng_(seed), events_(std::move(events)) {}
 
   std::string Run() {
     Hook();
@@ -108,6 +111,15 @@ class Storm {
       else waiting_.push_back(e);
     }
     const uint64_t end = events_.empty() ? 0 : events_.back().at;
+    if (game_.recorder) {
+      // One loop until the window closes, as in the program: a failure closes
+      // it, or the time the check below waits for a standing game runs out.
+      Event quit;
+      quit.type = Event::Type::Quit;
+      game_.backend.At(end + 30000, quit);
+      game_.app.Run();
+      return failure_;
+    }
     while (failure_.empty() && !game_.app.Terminated() && game_.Now() <= end) game_.Run(50);
     // With no more input the game must not stand still.
     bool moved = false;
@@ -160,6 +172,7 @@ class Storm {
 
   void Fail(const std::string& what) {
     if (failure_.empty()) failure_ = what + " (t=" + std::to_string(game_.Now()) + ")";
+    if (game_.recorder) game_.app.Terminate();
   }
 
   static const char* LabelOf(const std::string& turn) {
@@ -245,8 +258,13 @@ TEST(Storm, EveryEventAtEveryMomentLeavesAWholeMovingGame) {
     if (!failure.empty()) {
       std::ostringstream list;
       for (const StormEvent& e : storm) list << "  " << Describe(e) << "\n";
+      // Recording every seed would cost; the failing one is run again, recorded.
+      const std::string journal = ::testing::TempDir() + "tarvolen_storm_" + std::to_string(seed) + ".journal";
+      const std::string again = Storm(seed, storm, journal).Run();
       FAIL() << "seed " << seed << ": " << failure << "\nagain alone: TARVOLEN_STORM_FIRST=" << seed
-             << " TARVOLEN_STORM_SEEDS=1 TARVOLEN_STORM_EVENTS=" << events << "\nevents:\n" << list.str();
+             << " TARVOLEN_STORM_SEEDS=1 TARVOLEN_STORM_EVENTS=" << events << "\nevents:\n" << list.str()
+             << "the session: " << journal << " (recorded run: " << (again.empty() ? "no failure" : again)
+             << ")\nreplay: " TARVOLEN_DATA_DIR "/tarvolen --replay " << journal << " --headless";
     }
   }
   RecordProperty("events", std::to_string(total));

@@ -13,7 +13,11 @@ TextRenderer& SharedText() {
   return *text;
 }
 
-Game::Game(std::string dataDir) : backend(SharedText()), app(backend), g(state) {
+Game::Game(std::string dataDir, const std::string& journal)
+    : backend(SharedText()),
+      recorder(journal.empty() ? nullptr : std::make_unique<JournalRecorder>(backend, journal)),
+      app(recorder ? static_cast<Backend&>(*recorder) : backend),
+      g(state) {
   backend.CreateMainWindow(TForm1::kClientWidth, TForm1::kClientHeight, " ", ProgramIcon());
   form = std::make_unique<TForm1>(app, state, media, std::move(dataDir));
 }

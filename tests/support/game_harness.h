@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "platform/application.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/journal.h"
 #include "tests/support/fake_media_control.h"
 
 namespace tv::test {
@@ -14,8 +15,10 @@ TextRenderer& SharedText();
 
 // One whole program on the headless backend: a fresh game state, a recording
 // media layer, and the window built from its layout. Start() runs start-up.
+// With a `journal` path the program runs on a JournalRecorder around the
+// backend, as `tarvolen --record` does, so the session can be replayed.
 struct Game {
-  explicit Game(std::string dataDir = TARVOLEN_DATA_DIR);
+  explicit Game(std::string dataDir = TARVOLEN_DATA_DIR, const std::string& journal = "");
   ~Game();
 
   void Start() { StartUp(app, *form); }
@@ -29,6 +32,7 @@ struct Game {
   Pixel PixelAt(int x, int y) { return form->Surface().ReadPixel(x, y); }
 
   HeadlessBackend backend;
+  std::unique_ptr<JournalRecorder> recorder;
   TApplication app;
   GameState state;
   FakeMediaControl media;
