@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "app/form1_layout.h"
 #include "tests/e2e/x11_driver.h"
@@ -20,9 +22,17 @@ inline constexpr int kRowY[4] = {RowCentre(0).y, RowCentre(1).y, RowCentre(2).y,
 
 class GameOnX : public ::testing::Test {
  protected:
-  // Starts the program and waits for the menu.
-  void Start() {
-    desk_.Launch(TARVOLEN_PROGRAM);
+  // Starts the program and waits for the menu. With TARVOLEN_E2E_JOURNAL_DIR
+  // set, the program records its session there (one journal per test), so a
+  // failing run can be replayed with `tarvolen --replay FILE`.
+  void Start(std::vector<std::string> args = {}) {
+    const char* dir = std::getenv("TARVOLEN_E2E_JOURNAL_DIR");
+    if (dir && *dir && journal_.empty()) {
+      const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+      journal_ = std::string(dir) + "/" + test->test_suite_name() + "." + test->name() + ".journal";
+      args.insert(args.end(), {"--record", journal_});
+    }
+    desk_.Launch(TARVOLEN_PROGRAM, {}, args);
     auto w = desk_.WaitWindow("Tarvolen", 30s);
     ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
     main_ = *w;
@@ -36,10 +46,14 @@ class GameOnX : public ::testing::Test {
                              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".png";
     if (main_.id && desk_.Grab(main_.id).SavePng(path)) std::cerr << "the window's picture: " << path << "\n";
     std::cerr << "stderr:\n" << desk_.Stderr();
+    if (!journal_.empty())
+      std::cerr << "the session (complete once the program has ended): " << journal_ << "\nreplay: " << TARVOLEN_PROGRAM
+                << " --replay " << journal_ << " --headless\n";
   }
 
   Desktop desk_;
   WindowInfo main_;
+  std::string journal_;  // where the program records its session, if it does
 };
 
 }  // namespace tv::e2e
