@@ -3,6 +3,7 @@
 
 #include "app/form1_layout.h"
 #include "platform/exceptions.h"
+#include "platform/headless/bmp.h"
 #include "tests/support/data_dir.h"
 #include "tests/support/game_harness.h"
 
@@ -169,7 +170,7 @@ TEST_F(SetUpMatch, TransparencyFollowsTheLevelPicturesBottomLeftPixel) {
   Bitmap pic(100, 100, 0x00FF00);  // green ground, green bottom-left
   for (int y = 40; y < 60; ++y)
     for (int x = 40; x < 60; ++x) pic.Set(x, y, 0xFF0000);
-  data.Write("2.bmp", test::BmpBytes(pic));
+  data.Write("2.bmp", BmpBytes(pic));
   f.Image3.SetPicture(Bitmap(593, 402, 0x000080));
   SetUpLevel(2);
   const int l = f.Image4.Left(), t = f.Image4.Top();
@@ -183,7 +184,7 @@ TEST_F(SetUpMatch, ABiggerPictureShowsOnlyItsTopLeftSquare) {
     for (int x = 0; x < 200; ++x)
       if (x < 100 && y < 100) pic.Set(x, y, 0x0000FF);
       else if (x != 0 || y != 199) pic.Set(x, y, 0xFF0000);
-  data.Write("2.bmp", test::BmpBytes(pic));
+  data.Write("2.bmp", BmpBytes(pic));
   SetUpLevel(2);
   ASSERT_EQ(f.Image4.Width(), 100);
   const int l = f.Image4.Left(), t = f.Image4.Top();

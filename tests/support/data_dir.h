@@ -1,8 +1,6 @@
 #pragma once
 #include <string>
 
-#include "platform/bitmap.h"
-
 namespace tv::test {
 
 // A private copy of the files beside the program, which a test may change.
@@ -23,8 +21,5 @@ class DataDir {
  private:
   std::string path_;
 };
-
-// A 24-bit bottom-up BMP file of the picture.
-std::string BmpBytes(const Bitmap& picture);
 
 }  // namespace tv::test
