@@ -2,14 +2,20 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
+
+#include "platform/file_read.h"
 
 namespace tv {
 namespace {
 
 constexpr const char* kMagic = "tarvolen-journal 1";
+// A long session writes a few bytes per event; this bounds what a replay reads.
+constexpr size_t kMaxJournalBytes = size_t(256) << 20;
 
 }  // namespace
 
@@ -79,8 +85,12 @@ bool JournalRecorder::Taken(bool got, const Event& ev) {
 
 JournalReplayer::JournalReplayer(Backend& inner, const std::string& path, bool paced)
     : inner_(inner), path_(path), paced_(paced) {
-  std::ifstream in(path);
-  if (!in) throw std::runtime_error("cannot read the journal " + path);
+  // Through the one file reader: a pipe or a device given as the journal fails
+  // at once instead of blocking the program before its window opens.
+  std::vector<uint8_t> bytes;
+  if (int err = ReadRegularFile(path, kMaxJournalBytes, bytes))
+    throw std::runtime_error("cannot read the journal " + path + ": " + std::strerror(err));
+  std::istringstream in(std::string(bytes.begin(), bytes.end()));
   std::string text;
   if (!std::getline(in, text) || text != kMagic) throw std::runtime_error(path + ": not a Tarvolen journal");
   for (int line = 2; std::getline(in, text); ++line) {

@@ -7,6 +7,8 @@
 #include <random>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "app/form1.h"
 #include "platform/application.h"
 #include "platform/headless/headless_backend.h"
@@ -103,6 +105,10 @@ TEST(Journal, AFileThatIsNotAJournalIsRefusedWithItsLine) {
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find(":4:"), std::string::npos) << e.what();
   }
+  std::remove(path.c_str());
+  // A named pipe in the journal's place is refused at once, not waited on.
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  EXPECT_THROW(JournalReplayer(hb, path, false), std::runtime_error);
   std::remove(path.c_str());
 }
 
