@@ -13,5 +13,6 @@ add_dependencies(tarvolen_sound_output_tests tarvolen_data)
 add_test(NAME sound_output COMMAND tarvolen_sound_output_tests)
 set_tests_properties(sound_output PROPERTIES LABELS sound TIMEOUT 600)
 
-# The portable mixer, heard through the recording output.
+# The portable mixer and media layer, heard through the recording output.
 target_sources(tarvolen_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sound/audio_mixer_test.cpp)
+target_sources(tarvolen_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/sound/portable_media_test.cpp)

@@ -1,0 +1,93 @@
+// The media control layer and the mixer are portable: over the recording
+// output (a sound backend of twenty lines) M1 plays the real hit effect and a
+// tune, with the same notices and the same samples the SDL device would get.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "media/media_player.h"
+#include "platform/audio_mixer.h"
+#include "platform/headless/recording_audio.h"
+#include "platform/media_files.h"
+#include "platform/sound_output.h"
+
+namespace tv {
+namespace {
+
+std::string Data(const std::string& name) { return std::string(TARVOLEN_DATA_DIR) + "/" + name; }
+
+// A tune renderer that sounds a constant until it has rendered `length` frames.
+class ConstantTune final : public MidiRenderer {
+ public:
+  void Start() override { playing_ = true; }
+  void Stop() override { playing_ = false; }
+  bool Rewind() override {
+    done_ = 0;
+    playing_ = false;
+    return true;
+  }
+  bool Finished() const override { return done_ >= kLength; }
+  void RenderInto(float* out, int frames) override {
+    for (int i = 0; playing_ && i < frames && done_ < kLength; ++i, ++done_) {
+      out[2 * i] += 0.5f;
+      out[2 * i + 1] += 0.5f;
+    }
+  }
+  static constexpr int kLength = 4410;
+
+ private:
+  bool playing_ = false;
+  int done_ = 0;
+};
+
+struct PortableMedia : ::testing::Test {
+  RecordingAudioOutput out;
+  AudioMixer mixer{out};
+  std::vector<Event> notices;
+  std::unique_ptr<MediaControl> mci = MakeMediaControl(
+      mixer, [](std::vector<uint8_t>) { return std::make_unique<ConstantTune>(); },
+      [this](const Event& ev) { notices.push_back(ev); });
+  TMediaPlayer m1{*mci};
+
+  void Play(const std::string& file) {
+    m1.SetFileName(file);
+    m1.Open();
+    m1.Play();
+  }
+  bool Ended() {
+    for (const Event& ev : notices)
+      if (ev.type == Event::Type::MediaNotify && ev.param == MCI_NOTIFY_SUCCESSFUL) return true;
+    return false;
+  }
+};
+
+TEST_F(PortableMedia, TheHitEffectComesOutWholeAndItsEndIsNoticed) {
+  std::vector<uint8_t> bytes;
+  std::vector<float> wave;
+  ASSERT_EQ(ReadMediaFile(Data("hit.wav"), bytes), FileCheck::Ok);
+  ASSERT_EQ(DecodeWave(bytes, AudioMixer::kRate, wave), FileCheck::Ok);
+  ASSERT_FALSE(wave.empty());
+
+  Play(Data("hit.wav"));
+  for (int i = 0; i < 400 && !Ended(); ++i) out.Pull(512);
+  ASSERT_TRUE(Ended()) << "no completion notice";
+  const std::vector<float>& heard = out.Samples();
+  ASSERT_GE(heard.size(), wave.size());
+  for (size_t i = 0; i < wave.size(); ++i) ASSERT_FLOAT_EQ(heard[i], wave[i]) << "sample " << i;
+}
+
+TEST_F(PortableMedia, ATuneIsRenderedFromItsStartAndTheDeviceGoesWhenAllIsQuiet) {
+  Play(Data("0.mid"));
+  out.Pull(ConstantTune::kLength);
+  EXPECT_EQ(out.Samples().front(), 0.5f);
+  EXPECT_EQ(out.Samples().back(), 0.5f);
+  // The tune's ring and the mixer's grace period pass; then nothing pulls.
+  for (int i = 0; i < 1000 && out.Running(); ++i) out.Pull(4410);
+  EXPECT_FALSE(out.Running());
+  EXPECT_TRUE(Ended());
+}
+
+}  // namespace
+}  // namespace tv
