@@ -55,6 +55,11 @@ class Synth {
 
   explicit Synth(int rate) {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, Quiet, nullptr);
+    // FluidSynth's own audio drivers are never used (it renders into the SDL
+    // device's buffers); registering none keeps new settings from probing
+    // every sound card, PulseAudio and JACK.
+    static const char* kNoDrivers[] = {nullptr};
+    fluid_audio_driver_register(kNoDrivers);
     settings_ = new_fluid_settings();
     if (!settings_) return;
     fluid_settings_setnum(settings_, "synth.sample-rate", rate);
