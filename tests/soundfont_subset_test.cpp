@@ -31,8 +31,10 @@ struct Synth {
     fluid_settings_setint(settings, "synth.polyphony", 64);
     fluid_settings_setstr(settings, "player.timing-source", "sample");
     synth = new_fluid_synth(settings);
-    font = subset ? LoadSoundFont(synth, settings, SoundFontPath(), *subset)
+    bool whole = true;
+    font = subset ? LoadSoundFont(synth, settings, SoundFontPath(), *subset, whole)
                   : fluid_synth_sfload(synth, SoundFontPath(), 1);
+    EXPECT_EQ(whole, !subset);
   }
   ~Synth() {
     delete_fluid_synth(synth);
@@ -85,6 +87,7 @@ TEST(SoundFontSubset, UnreadableOrForeignFilesGiveNoSubset) {
   EXPECT_FALSE(MakeSoundFontSubset("/nonexistent.sf2", {{0, 0}}));
   EXPECT_FALSE(MakeSoundFontSubset(std::string(TARVOLEN_DATA_DIR) + "/0.mid", {{0, 0}}));
   EXPECT_FALSE(MakeSoundFontSubset(SoundFontPath(), {{-1, -1}}));
+  EXPECT_TRUE(PresetsOfMidi({'n', 'o', 't'}).count({-1, -1}));
 }
 
 }  // namespace

@@ -97,8 +97,7 @@ class Synth {
     // FluidSynth holds every zone of every preset it loads; the game's own
     // pieces use a sixth of the font's. Those presets only, 5 MiB less.
     loaded_ = PresetsOfPieces(ProgramDirectory());
-    fontId_ = LoadSoundFont(synth_, settings_, SoundFontPath(), loaded_);
-    whole_ = loaded_.count({-1, -1}) > 0;
+    fontId_ = LoadSoundFont(synth_, settings_, SoundFontPath(), loaded_, whole_);
     ready_ = fontId_ != FLUID_FAILED;
   }
 

@@ -57,7 +57,11 @@ std::set<Preset> PresetsOfMidi(const std::vector<uint8_t>& f) {
   std::set<Preset> used;
   AddWithFallbacks(used, {0, 0});
   AddWithFallbacks(used, {kDrumBank, 0});
-  size_t at = 14;
+  if (f.size() < 14 || std::memcmp(f.data(), "MThd", 4) != 0) {
+    used.insert({-1, -1});
+    return used;
+  }
+  size_t at = 8 + size_t(Big(&f[4], 4));
   while (at + 8 <= f.size()) {
     const size_t end = std::min(f.size(), at + 8 + Big(&f[at + 4], 4));
     const bool track = std::memcmp(&f[at], "MTrk", 4) == 0;
@@ -329,7 +333,8 @@ int Close(void* handle) {
 }  // namespace
 
 int LoadSoundFont(fluid_synth_t* synth, fluid_settings_t* settings, const std::string& path,
-                  const std::set<Preset>& wanted) {
+                  const std::set<Preset>& wanted, bool& whole) {
+  whole = false;
   auto subset = MakeSoundFontSubset(path, wanted);
   if (subset) {
     fluid_sfloader_t* loader = new_fluid_defsfloader(settings);
@@ -347,6 +352,7 @@ int LoadSoundFont(fluid_synth_t* synth, fluid_settings_t* settings, const std::s
       delete_fluid_sfloader(loader);
     }
   }
+  whole = true;
   return fluid_synth_sfload(synth, path.c_str(), 1);
 }
 

@@ -16,7 +16,9 @@ using Preset = std::pair<int, int>;
 
 // The presets a Standard MIDI File sounds notes with: each channel's bank and
 // program at its notes (channel 10 plays drum kits), and the presets a
-// synthesiser falls back to when one is missing from a font.
+// synthesiser falls back to when one is missing from a font. {-1, -1} among
+// them stands for "any": a file that is not one, or one with system-exclusive
+// messages (which may turn any channel into drums).
 std::set<Preset> PresetsOfMidi(const std::vector<uint8_t>& file);
 
 // A sound font cut down to some of its presets, as a file FluidSynth reads
@@ -39,8 +41,8 @@ struct SoundFontSubset {
 std::optional<SoundFontSubset> MakeSoundFontSubset(const std::string& path, const std::set<Preset>& wanted);
 
 // Loads into `synth` the presets `wanted` of the font at `path`, or the whole
-// font when a subset cannot be made. The font's id, or -1.
+// font (`whole` set) when a subset cannot be made. The font's id, or -1.
 int LoadSoundFont(fluid_synth_t* synth, fluid_settings_t* settings, const std::string& path,
-                  const std::set<Preset>& wanted);
+                  const std::set<Preset>& wanted, bool& whole);
 
 }  // namespace tv::sdl
