@@ -16,6 +16,7 @@
 #include "platform/journal.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_bmp.h"
+#include "platform/sdl/sdl_fontmatch.h"
 #include "platform/sdl/sdl_media.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/system.h"
@@ -36,6 +37,7 @@ void RunGame(tv::Backend& b, const std::string& png, tv::GameState& state) {
   tv::StartUp(app, form);
   // Start-up's passing allocations (font matching, picture decoding) are
   // freed by now; give their pages back rather than keep them resident.
+  tv::ReleaseFontMatching();
   malloc_trim(0);
   app.Run();
   if (png.empty()) return;
@@ -52,16 +54,22 @@ void PrintState(const tv::GameState& g) {
 }
 
 int Play(const tv::CommandLine& cl) {
-  // The synthesiser and its sound font load beside the window's start-up
-  // (the menu music waits for them, the menu's first picture does not).
+  // The environment is settled before any other thread can read it.
+  if (cl.headless) {
+    // Nothing to show or hear: sound goes to SDL's silent driver.
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+  } else {
+    tv::PrepareSdlProcess();
+  }
+  // The synthesiser with its sound font, and fontconfig's configuration, load
+  // beside the window's start-up (the menu waits for them only where it uses them).
   std::future<void> music = std::async(std::launch::async, tv::PrepareSdlMusic);
+  std::future<void> fonts = std::async(std::launch::async, tv::PrepareFontMatching);
   // The machine underneath: a window, or for a headless replay nothing but the fonts.
   std::unique_ptr<tv::TextRenderer> text;
   std::unique_ptr<tv::Backend> machine;
   try {
     if (cl.headless) {
-      // Nothing to show or hear: sound goes to SDL's silent driver.
-      setenv("SDL_AUDIODRIVER", "dummy", 1);
       text = tv::MakeSdlTextRenderer();
       // The level pictures are decoded as on the window (the SDL backend installs this itself).
       tv::InstallSdlBitmapDecoder();

@@ -5,6 +5,7 @@ the menu after a short tune has ended, and during a computer-only match.
 Runs are interleaved across the programs compared; medians and ranges printed.
 
   bench/footprint.py [--runs 5] [--seconds 10] NAME=path/to/tarvolen ...
+  bench/footprint.py --start-only --runs 20 NAME=path ...   (start-up alone)
 
 Sound goes to SDL's disk driver writing to /dev/null at the device's own pace,
 the same set-up for every program. When xscorch is installed it is measured in
@@ -215,9 +216,24 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--seconds", type=float, default=10)
+    ap.add_argument("--start-only", action="store_true",
+                    help="only exec to menu painted, quickly: for comparing start-up changes")
     ap.add_argument("programs", nargs="+", help="NAME=path")
     a = ap.parse_args()
     progs = [p.split("=", 1) for p in a.programs]
+    if a.start_only:
+        starts = {name: [] for name, _ in progs}
+        xv = Xvfb()
+        try:
+            for _ in range(a.runs):
+                for name, path in progs:
+                    proc, t0 = launch(xv, path)
+                    starts[name].append(wait_painted(xv, "Tarvolen", t0, tarvolen_menu)[1])
+                    stop(proc)
+        finally:
+            xv.close()
+        for name, v in starts.items(): print(f"{name}: exec to menu painted {fmt(v, ' ms', 0)}")
+        return
     shorts = {name: short_tune_dir(path) for name, path in progs}
     other = shutil.which("xscorch")
     results = {name: [] for name, _ in progs}

@@ -13,4 +13,8 @@ namespace tv {
 inline constexpr int kMaxScale = 4;
 std::unique_ptr<Backend> MakeSdlBackend(int scale = 1);
 
+// What the window's start-up needs of the process's environment; called
+// before any other thread starts, since it changes the environment.
+void PrepareSdlProcess();
+
 }  // namespace tv

@@ -4,8 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <set>
 
+#include "platform/file_read.h"
+#include "platform/media_files.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_soundfont_subset.h"
+#include "platform/system.h"
 
 namespace tv::sdl {
 
@@ -23,6 +29,17 @@ class Synth {
   }
 
   fluid_synth_t* Handle() { return synth_; }
+
+  // A piece that needs a preset left out of the loaded ones gets the whole
+  // font (once): what it plays is then what the whole font plays.
+  void Cover(const std::set<Preset>& needed) {
+    if (whole_ || std::includes(loaded_.begin(), loaded_.end(), needed.begin(), needed.end())) return;
+    const int id = fluid_synth_sfload(synth_, SoundFontPath(), 1);
+    if (id == FLUID_FAILED) return;
+    fluid_synth_sfunload(synth_, fontId_, 1);
+    fontId_ = id;
+    whole_ = true;
+  }
 
   // Back to a quiet synthesiser: no note held, and the reverb and chorus of a
   // piece that was cut off rung out unheard, along with the rest of the last
@@ -55,6 +72,11 @@ class Synth {
 
   explicit Synth(int rate) {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, Quiet, nullptr);
+    // FluidSynth's own audio drivers are never used (it renders into the SDL
+    // device's buffers); registering none keeps new settings from probing
+    // every sound card, PulseAudio and JACK.
+    static const char* kNoDrivers[] = {nullptr};
+    fluid_audio_driver_register(kNoDrivers);
     settings_ = new_fluid_settings();
     if (!settings_) return;
     fluid_settings_setnum(settings_, "synth.sample-rate", rate);
@@ -71,15 +93,40 @@ class Synth {
     // The sequence advances with the samples rendered, not a clock thread of its own.
     fluid_settings_setstr(settings_, "player.timing-source", "sample");
     synth_ = new_fluid_synth(settings_);
-    ready_ = synth_ && fluid_synth_sfload(synth_, SoundFontPath(), 1) != FLUID_FAILED;
+    if (!synth_) return;
+    // FluidSynth holds every zone of every preset it loads; the game's own
+    // pieces use a sixth of the font's. Those presets only, 5 MiB less.
+    loaded_ = PresetsOfPieces(ProgramDirectory());
+    fontId_ = LoadSoundFont(synth_, settings_, SoundFontPath(), loaded_, whole_);
+    ready_ = fontId_ != FLUID_FAILED;
+  }
+
+  static std::set<Preset> PresetsOfPieces(const std::string& directory) {
+    std::set<Preset> all;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
+      if (entry.path().extension() != ".mid") continue;
+      std::vector<uint8_t> bytes;
+      uint32_t lengthMs = 0;
+      if (ReadRegularFile(entry.path().string(), kMaxPiece, bytes) != 0 || ParseMidi(bytes, lengthMs) != FileCheck::Ok)
+        continue;
+      std::set<Preset> one = PresetsOfMidi(bytes);
+      all.insert(one.begin(), one.end());
+    }
+    return all;
   }
   ~Synth() {
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
   }
 
+  static constexpr size_t kMaxPiece = 4 << 20;
+
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
+  std::set<Preset> loaded_;  // the presets of the loaded font
+  int fontId_ = FLUID_FAILED;
+  bool whole_ = false;       // the whole font is loaded
   bool ready_ = false;
   float scratch_[2 * kChunk] = {};
 };
@@ -91,7 +138,9 @@ void PrepareSynth() { Synth::Get(); }
 const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
 
 std::unique_ptr<MidiSequence> MidiSequence::Create(std::vector<uint8_t> file) {
-  if (!Synth::Get()) return nullptr;
+  Synth* synth = Synth::Get();
+  if (!synth) return nullptr;
+  synth->Cover(PresetsOfMidi(file));
   std::unique_ptr<MidiSequence> seq(new MidiSequence());
   seq->file_ = std::move(file);
   if (!seq->MakePlayer()) return nullptr;

@@ -40,6 +40,8 @@ class SdlTextRenderer : public TextRenderer {
     for (auto& [key, f] : fonts_)
       if (f.font) TTF_CloseFont(f.font);
     if (ttfUp_) TTF_Quit();
+    // Fontconfig's configuration is kept between matches; not past the renderer.
+    ReleaseFontMatching();
   }
 
   TextMask Render(const FontSpec& wanted, const std::string& text) override {
