@@ -56,20 +56,20 @@ bool AudioMixer::Running() {
 }
 
 void AudioMixer::SetVoice(MediaVoice* voice) {
-  AudioLock lock(*this);
+  SoundOutputLock lock(*this);
   if (voice_ && voice_ != voice) voice_->Replaced();
   voice_ = voice;
   if (voice_) Wake();
 }
 
 void AudioMixer::RemoveVoice(MediaVoice* voice) {
-  AudioLock lock(*this);
+  SoundOutputLock lock(*this);
   if (voice_ == voice) voice_ = nullptr;
 }
 
 void AudioMixer::Beep() {
   if (!Ready()) return;
-  AudioLock lock(*this);
+  SoundOutputLock lock(*this);
   beepAt_ = 0;
   Wake();
 }

@@ -62,16 +62,4 @@ class AudioMixer final : public SoundOutput {
   size_t beepAt_ = 0;            // next frame of the beep; past the end = silent
 };
 
-// Scoped AudioMixer::Lock.
-class AudioLock {
- public:
-  explicit AudioLock(AudioMixer& mixer) : mixer_(mixer) { mixer_.Lock(); }
-  ~AudioLock() { mixer_.Unlock(); }
-  AudioLock(const AudioLock&) = delete;
-  AudioLock& operator=(const AudioLock&) = delete;
-
- private:
-  AudioMixer& mixer_;
-};
-
 }  // namespace tv

@@ -91,13 +91,13 @@ double RenderedRms(const std::string& path) {
   std::vector<uint8_t> bytes;
   uint32_t ms = 0;
   if (ReadMediaFile(path, bytes) != FileCheck::Ok || ParseMidi(bytes, ms) != FileCheck::Ok) return -1;
-  auto& audio = sdl::AudioDevice::Instance();
-  sdl::AudioDevice::Lock lock(audio);
-  auto seq = sdl::MidiSequence::Create(std::move(bytes));
+  auto& audio = AudioDevice::Instance();
+  AudioDevice::Lock lock(audio);
+  auto seq = MidiSequence::Create(std::move(bytes));
   if (!seq) return -1;
   seq->Start();
-  std::vector<float> pcm(size_t(2 * sdl::AudioDevice::kRate), 0.0f);
-  seq->RenderInto(pcm.data(), sdl::AudioDevice::kRate);
+  std::vector<float> pcm(size_t(2 * AudioDevice::kRate), 0.0f);
+  seq->RenderInto(pcm.data(), AudioDevice::kRate);
   seq->Stop();
   return Rms(pcm);
 }
@@ -144,7 +144,7 @@ TEST(Corpus, EveryFileIsLoadedPlayedOrRefusedAsExpected) {
       std::vector<uint8_t> bytes;
       std::vector<float> pcm;
       ASSERT_EQ(ReadMediaFile(path, bytes), FileCheck::Ok);
-      ASSERT_EQ(DecodeWave(bytes, sdl::AudioDevice::kRate, pcm), FileCheck::Ok);
+      ASSERT_EQ(DecodeWave(bytes, AudioDevice::kRate, pcm), FileCheck::Ok);
       ASSERT_FALSE(pcm.empty());
       float peak = 0;
       for (float v : pcm) peak = std::max(peak, std::abs(v));

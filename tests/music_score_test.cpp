@@ -6,7 +6,7 @@
 
 #include "tools/music_score.h"
 
-namespace score {
+namespace tv {
 namespace {
 
 constexpr int64_t Q = kPpqn;  // a quarter note
@@ -119,4 +119,4 @@ TEST(MusicArrangement, EveryStyleFillsTheChartWithChordTones) {
 }
 
 }  // namespace
-}  // namespace score
+}  // namespace tv

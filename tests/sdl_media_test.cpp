@@ -221,8 +221,8 @@ TEST_F(SdlMediaTest, TheSameFileOpenedTwiceStartsAgainOnANewDevice) {
 
 TEST_F(SdlMediaTest, TheBeepLeavesTheMusicPlaying) {
   PlayFile(*m1, Data("2.mid"));
-  sdl::Beep();
-  sdl::Beep();
+  SdlBeep();
+  SdlBeep();
   EXPECT_EQ(Status(m1->DeviceID(), MCI_STATUS_MODE), MCI_MODE_PLAY);
   EXPECT_FALSE(notices.Seen(m1->DeviceID(), MCI_NOTIFY_ABORTED));
 }

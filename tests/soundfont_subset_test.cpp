@@ -13,7 +13,7 @@
 #include "platform/sdl/sdl_media_midi.h"
 #include "platform/sdl/sdl_soundfont_subset.h"
 
-namespace tv::sdl {
+namespace tv {
 namespace {
 
 std::vector<uint8_t> Piece(int n) {
@@ -91,4 +91,4 @@ TEST(SoundFontSubset, UnreadableOrForeignFilesGiveNoSubset) {
 }
 
 }  // namespace
-}  // namespace tv::sdl
+}  // namespace tv

@@ -13,9 +13,8 @@
 
 #include "tools/music_score.h"
 
+namespace tv {
 namespace {
-
-using score::Style;
 
 struct Part {
   const char* name;
@@ -194,13 +193,13 @@ std::vector<unsigned char> Text(unsigned char type, const std::string& s) {
 }
 
 void Write(const Piece& piece, const std::string& path) {
-  const auto chart = score::ParseChart(piece.chart, piece.beatsPerBar);
+  const auto chart = ParseChart(piece.chart, piece.beatsPerBar);
   const int64_t length = chart.back().start + chart.back().length;
   // The last chord rings for a beat before the piece ends.
-  const int64_t end = length + score::kPpqn;
+  const int64_t end = length + kPpqn;
 
   smf_t* smf = smf_new();
-  if (!smf || smf_set_ppqn(smf, score::kPpqn) != 0) throw std::runtime_error("cannot start a MIDI file");
+  if (!smf || smf_set_ppqn(smf, kPpqn) != 0) throw std::runtime_error("cannot start a MIDI file");
 
   smf_track_t* conductor = smf_track_new();
   smf_add_track(smf, conductor);
@@ -213,10 +212,10 @@ void Write(const Piece& piece, const std::string& path) {
 
   int nextChannel = 0;
   for (const Part& part : piece.parts) {
-    score::Line line;
+    Line line;
     try {
-      line = *part.line ? score::ParseLine(part.line, piece.beatsPerBar, part.drums)
-                        : score::Arrange(chart, part.style, part.velocity);
+      line = *part.line ? ParseLine(part.line, piece.beatsPerBar, part.drums)
+                        : Arrange(chart, part.style, part.velocity);
     } catch (const std::exception& e) {
       throw std::runtime_error(std::string(piece.title) + ", " + part.name + ": " + e.what());
     }
@@ -257,12 +256,14 @@ void Write(const Piece& piece, const std::string& path) {
 }
 
 }  // namespace
+}  // namespace tv
 
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: %s <output directory>\n", argv[0]);
     return 2;
   }
+  using namespace tv;
   const Piece* pieces[] = {&kMenu, &kLevel1, &kLevel2, &kLevel3, &kLevel4,
                            &kLevel5, &kLevel6, &kLevel7, &kLevel8};
   try {

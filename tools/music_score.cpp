@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace score {
+namespace tv {
 
 namespace {
 
@@ -338,4 +338,4 @@ Line Arrange(const std::vector<Chord>& chart, Style style, int velocity) {
   return line;
 }
 
-}  // namespace score
+}  // namespace tv

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-namespace score {
+namespace tv {
 
 constexpr int kPpqn = 480;  // ticks per quarter note
 
@@ -63,4 +63,4 @@ std::vector<Chord> ParseChart(std::string_view text, int beatsPerBar);
 // An accompaniment in the given style over the chart; the last chord is held.
 Line Arrange(const std::vector<Chord>& chart, Style style, int velocity);
 
-}  // namespace score
+}  // namespace tv

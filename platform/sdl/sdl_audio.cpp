@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace tv::sdl {
+namespace tv {
 
 namespace {
 SDL_sem* Sem(void* p) { return static_cast<SDL_sem*>(p); }
@@ -93,6 +93,6 @@ AudioDevice& AudioDevice::Instance() {
   return device;
 }
 
-void Beep() { AudioDevice::Instance().Beep(); }
+void SdlBeep() { AudioDevice::Instance().Beep(); }
 
-}  // namespace tv::sdl
+}  // namespace tv

@@ -6,7 +6,7 @@
 
 #include "platform/audio_mixer.h"
 
-namespace tv::sdl {
+namespace tv {
 
 // The SDL audio device as an AudioOutput. When the mix says it is idle, the
 // device is closed by a keeper thread (a device cannot be closed from its own
@@ -49,9 +49,9 @@ class AudioDevice {
   AudioMixer& Mixer() { return mixer_; }
 
   // Keeps the audio thread out while the caller changes what it reads.
-  class Lock : public AudioLock {
+  class Lock : public SoundOutputLock {
    public:
-    explicit Lock(AudioDevice& device) : AudioLock(device.mixer_) {}
+    explicit Lock(AudioDevice& device) : SoundOutputLock(device.mixer_) {}
   };
 
  private:
@@ -61,6 +61,6 @@ class AudioDevice {
 };
 
 // The system beep, for the window backend.
-void Beep();
+void SdlBeep();
 
-}  // namespace tv::sdl
+}  // namespace tv

@@ -48,7 +48,7 @@ class SdlBackend : public Backend {
     // GL means Mesa's software renderer, its threads and tens of megabytes,
     // for the very same pixels.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    sdl::InstallX11ErrorFilter();
+    InstallX11ErrorFilter();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +
                                "); Tarvolen needs a graphical desktop session");
@@ -74,7 +74,7 @@ class SdlBackend : public Backend {
     DropPostedEvents();
     boxes_.clear();
     boxWindows_.DestroyAll();
-    sdl::DestroyWindowQuietly(window_);
+    DestroyWindowQuietly(window_);
     text_.reset();
     // Not SDL_Quit: that unloads libdbus, and the leak checker of sanitizer
     // builds then loses the names it suppresses (see below).
@@ -178,7 +178,7 @@ class SdlBackend : public Backend {
     }
   }
 
-  void Beep() override { sdl::Beep(); }
+  void Beep() override { SdlBeep(); }
   TextRenderer& Text() override { return *text_; }
 
  private:

@@ -174,7 +174,7 @@ Bitmap FromDirect(const SDL_Surface* s) {
 
 }  // namespace
 
-Bitmap sdl::DecodeBmp(const uint8_t* data, size_t size) {
+Bitmap DecodeBmp(const uint8_t* data, size_t size) {
   if (size > kMaxBitmapFileBytes) NotValid();
   const Header header = CheckHeaders(data, size);
   SDL_RWops* rw = SDL_RWFromConstMem(data, int(size));
@@ -186,6 +186,6 @@ Bitmap sdl::DecodeBmp(const uint8_t* data, size_t size) {
   return b;
 }
 
-void InstallSdlBitmapDecoder() { SetBitmapDecoder(sdl::DecodeBmp); }
+void InstallSdlBitmapDecoder() { SetBitmapDecoder(DecodeBmp); }
 
 }  // namespace tv

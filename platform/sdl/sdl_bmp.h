@@ -6,11 +6,9 @@
 
 namespace tv {
 
-namespace sdl {
 // Decodes a bitmap file's bytes with SDL_LoadBMP after checking its headers;
 // throws EInvalidGraphic. The toolkit's DecodeBitmap, once installed.
 Bitmap DecodeBmp(const uint8_t* data, size_t size);
-}  // namespace sdl
 
 // Makes SDL's reader the toolkit's bitmap decoder (see platform/picture_file.h).
 void InstallSdlBitmapDecoder();

@@ -64,7 +64,7 @@ void BoxWindowPool::Give(SDL_Window* window) {
 }
 
 void BoxWindowPool::DestroyAll() {
-  for (SDL_Window* w : all_) sdl::DestroyWindowQuietly(w);
+  for (SDL_Window* w : all_) DestroyWindowQuietly(w);
   all_.clear();
   spare_.clear();
 }

@@ -12,13 +12,11 @@
 namespace tv {
 namespace {
 
-using sdl::AudioDevice;
-
 class SdlMediaControl final : public MediaControl {
  public:
   explicit SdlMediaControl(MediaPostSink post)
       : layer_(MakeMediaControl(
-            AudioDevice::Instance().Mixer(), [](std::vector<uint8_t> file) { return sdl::MidiSequence::Create(std::move(file)); },
+            AudioDevice::Instance().Mixer(), [](std::vector<uint8_t> file) { return MidiSequence::Create(std::move(file)); },
             std::move(post))) {}
 
   uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, void* params) override {
@@ -32,7 +30,7 @@ class SdlMediaControl final : public MediaControl {
 
 }  // namespace
 
-void PrepareSdlMusic() { sdl::PrepareSynth(); }
+void PrepareSdlMusic() { PrepareSynth(); }
 
 std::unique_ptr<MediaControl> MakeSdlMediaControl(MediaPostSink post) {
   return std::make_unique<SdlMediaControl>(std::move(post));

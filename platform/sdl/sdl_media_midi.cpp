@@ -13,7 +13,7 @@
 #include "platform/sdl/sdl_soundfont_subset.h"
 #include "platform/system.h"
 
-namespace tv::sdl {
+namespace tv {
 
 namespace {
 
@@ -189,4 +189,4 @@ bool MidiSequence::Finished() const {
 
 void MidiSequence::RenderInto(float* out, int frames) { Synth::Get()->RenderInto(out, frames); }
 
-}  // namespace tv::sdl
+}  // namespace tv

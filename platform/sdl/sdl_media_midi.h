@@ -8,7 +8,7 @@
 
 struct _fluid_player_t;  // FluidSynth's sequence player
 
-namespace tv::sdl {
+namespace tv {
 
 // MIDI through FluidSynth: one synthesiser for the whole run, with the
 // General MIDI sound font loaded once (the presets of the pieces beside the
@@ -50,4 +50,4 @@ void PrepareSynth();
 // The path of the sound font the synthesiser loads.
 const char* SoundFontPath();
 
-}  // namespace tv::sdl
+}  // namespace tv

@@ -9,7 +9,7 @@
 #include <memory>
 #include <mutex>
 
-namespace tv::sdl {
+namespace tv {
 namespace {
 
 constexpr int kDrumBank = 128;
@@ -356,4 +356,4 @@ int LoadSoundFont(fluid_synth_t* synth, fluid_settings_t* settings, const std::s
   return fluid_synth_sfload(synth, path.c_str(), 1);
 }
 
-}  // namespace tv::sdl
+}  // namespace tv

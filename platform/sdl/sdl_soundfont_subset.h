@@ -9,7 +9,7 @@
 typedef struct _fluid_synth_t fluid_synth_t;
 typedef struct _fluid_hashtable_t fluid_settings_t;
 
-namespace tv::sdl {
+namespace tv {
 
 // A General MIDI preset: (bank, program); bank 128 is the drum kits.
 using Preset = std::pair<int, int>;
@@ -45,4 +45,4 @@ std::optional<SoundFontSubset> MakeSoundFontSubset(const std::string& path, cons
 int LoadSoundFont(fluid_synth_t* synth, fluid_settings_t* settings, const std::string& path,
                   const std::set<Preset>& wanted, bool& whole);
 
-}  // namespace tv::sdl
+}  // namespace tv

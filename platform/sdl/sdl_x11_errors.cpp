@@ -7,7 +7,7 @@
 #include <mutex>
 #include <set>
 
-namespace tv::sdl {
+namespace tv {
 namespace {
 
 std::mutex g_mutex;
@@ -41,4 +41,4 @@ void DestroyWindowQuietly(SDL_Window* window) {
   SDL_DestroyWindow(window);
 }
 
-}  // namespace tv::sdl
+}  // namespace tv

@@ -1,7 +1,7 @@
 #pragma once
 #include <SDL.h>
 
-namespace tv::sdl {
+namespace tv {
 
 // SDL wakes a waiting event loop by sending an X message to one of the
 // program's windows from whatever thread posts an event. If that window is
@@ -17,4 +17,4 @@ void InstallX11ErrorFilter();
 
 void DestroyWindowQuietly(SDL_Window* window);
 
-}  // namespace tv::sdl
+}  // namespace tv

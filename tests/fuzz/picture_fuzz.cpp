@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
-    tv::Bitmap b = tv::sdl::DecodeBmp(data, size);
+    tv::Bitmap b = tv::DecodeBmp(data, size);
     if (b.width <= 0 || b.height <= 0 || b.pixels.size() != size_t(b.width) * size_t(b.height)) std::abort();
     for (tv::Pixel p : b.pixels)
       if (p > 0xFFFFFF) std::abort();

@@ -27,7 +27,7 @@
 namespace tv {
 namespace {
 
-constexpr int kRate = sdl::AudioDevice::kRate;
+constexpr int kRate = AudioDevice::kRate;
 constexpr size_t kFrameBytes = 2 * sizeof(float);  // the device's stereo float frames
 
 std::string Data(const std::string& name) { return std::string(TARVOLEN_DATA_DIR) + "/" + name; }
@@ -53,7 +53,7 @@ class SoundOutputTest : public ::testing::Test {
   static void TearDownTestSuite() { std::filesystem::remove(OutputFile()); }
 
   void SetUp() override {
-    ASSERT_TRUE(sdl::AudioDevice::Instance().Ready()) << "SDL's disk audio driver would not open";
+    ASSERT_TRUE(AudioDevice::Instance().Ready()) << "SDL's disk audio driver would not open";
   }
 
   size_t Written() {
@@ -66,7 +66,7 @@ class SoundOutputTest : public ::testing::Test {
   bool WaitForFrames(size_t frames) { return WaitUntil([&, from = Written()] { return Written() >= from + frames; }); }
 
   // Waits until the device has been let go after everything went quiet.
-  bool Settle() { return WaitUntil([] { return !sdl::AudioDevice::Instance().Mixer().Running(); }); }
+  bool Settle() { return WaitUntil([] { return !AudioDevice::Instance().Mixer().Running(); }); }
 
   std::vector<float> Read(size_t fromFrame, size_t toFrame) {
     std::ifstream in(OutputFile(), std::ios::binary);
@@ -196,7 +196,7 @@ TEST_F(SoundOutputTest, ANewPieceSilencesTheOldOne) {
 
 TEST_F(SoundOutputTest, TheBeepSoundsBesideTheMusicAndAlone) {
   ASSERT_TRUE(Settle());
-  sdl::Beep();
+  SdlBeep();
   const size_t from = Written();
   ASSERT_TRUE(WaitForFrames(kRate / 2));
   const Level alone = Measure(from, Written());
@@ -204,7 +204,7 @@ TEST_F(SoundOutputTest, TheBeepSoundsBesideTheMusicAndAlone) {
   EXPECT_LT(alone.peak, 0.5f);
 
   PlayFile(*m1, Data("1.mid"));
-  sdl::Beep();
+  SdlBeep();
   ASSERT_TRUE(WaitForFrames(kRate / 2));
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_PLAY);
 }
