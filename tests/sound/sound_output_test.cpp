@@ -214,25 +214,44 @@ TEST_F(SoundOutputTest, TheBeepSoundsBesideTheMusicAndAlone) {
 // first frame, the same as when it was first heard, and without a click.
 TEST_F(SoundOutputTest, ATuneThatWakesTheDeviceLosesNothingOfItsStart) {
   constexpr size_t kFirst = kRate / 20;  // 50 ms
+  // FluidSynth starts a piece on one of its 64-frame blocks, so two hearings
+  // may lie up to a block apart; more than that would be a start lost or late.
+  constexpr int kBlock = 64;
   std::vector<std::vector<float>> starts;
   for (int round = 0; round < 3; ++round) {
     ASSERT_TRUE(Settle());
     PlayFile(*m1, Data("0.mid"));
     // The device opened afresh: its file starts with this tune.
-    ASSERT_TRUE(WaitUntil([&] { return Written() >= kFirst; }));
-    starts.push_back(Read(0, kFirst));
+    ASSERT_TRUE(WaitUntil([&] { return Written() >= kFirst + kBlock; }));
+    starts.push_back(Read(0, kFirst + kBlock));
     m1->Close();
   }
-  ASSERT_EQ(starts[0].size(), 2 * kFirst);
-  ASSERT_EQ(starts[1].size(), 2 * kFirst);
-  double signal = 0, diff = 0;
-  for (size_t i = 0; i < starts[0].size(); ++i) {
-    signal += double(starts[0][i]) * starts[0][i];
-    diff += double(starts[1][i] - starts[0][i]) * (starts[1][i] - starts[0][i]);
+  ASSERT_EQ(starts[0].size(), 2 * (kFirst + kBlock));
+  ASSERT_EQ(starts[1].size(), 2 * (kFirst + kBlock));
+  // The second hearing against the first, at the best shift within a block.
+  const std::vector<float>& a = starts[0];
+  const std::vector<float>& b = starts[1];
+  double signal = 0, best = 1e9;
+  int bestShift = 0;
+  for (size_t i = 2 * kBlock; i < 2 * kFirst; ++i) signal += double(a[i]) * a[i];
+  for (int shift = -kBlock; shift <= kBlock; ++shift) {
+    double diff = 0;
+    for (size_t i = 2 * kBlock; i < 2 * kFirst; ++i) {
+      const double d = double(b[i]) - double(a[size_t(int64_t(i) + 2 * shift)]);
+      diff += d * d;
+    }
+    if (diff < best) {
+      best = diff;
+      bestShift = shift;
+    }
   }
   EXPECT_GT(std::sqrt(signal / double(2 * kFirst)), 1e-3) << "the tune's first 50 ms are not there";
-  EXPECT_LT(std::sqrt(diff / signal), 0.05) << "the start differs from the first hearing";
-  EXPECT_LT(std::abs(starts[1][0]) + std::abs(starts[1][1]), 1e-3f) << "a click at the start";
+  double other = 0;
+  for (size_t i = 2 * kBlock; i < 2 * kFirst; ++i) other += double(b[i]) * b[i];
+  EXPECT_LT(std::sqrt(best / signal), 0.05) << "the start differs from the first hearing (best shift "
+                                             << bestShift << " frames, energies " << signal << " and " << other
+                                             << ")";
+  EXPECT_LT(std::abs(b[0]) + std::abs(b[1]), 1e-3f) << "a click at the start";
 }
 
 }  // namespace
