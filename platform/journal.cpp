@@ -21,7 +21,7 @@ constexpr size_t kMaxJournalBytes = size_t(256) << 20;
 
 // --- recording ---
 
-JournalRecorder::JournalRecorder(Backend& inner, const std::string& path) : inner_(inner) {
+JournalRecorder::JournalRecorder(Backend& inner, const std::string& path) : ForwardingBackend(inner) {
   out_ = std::fopen(path.c_str(), "w");
   if (!out_) throw std::runtime_error("cannot create the journal " + path);
   std::fprintf(out_, "%s\n", kMagic);
@@ -84,7 +84,7 @@ bool JournalRecorder::Taken(bool got, const Event& ev) {
 // --- replaying ---
 
 JournalReplayer::JournalReplayer(Backend& inner, const std::string& path, bool paced)
-    : inner_(inner), path_(path), paced_(paced) {
+    : ForwardingBackend(inner), path_(path), paced_(paced) {
   // Through the one file reader: a pipe or a device given as the journal fails
   // at once instead of blocking the program before its window opens.
   std::vector<uint8_t> bytes;

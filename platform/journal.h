@@ -15,7 +15,39 @@
 // on the headless backend. The format is in ARCHITECTURE.md.
 namespace tv {
 
-class JournalRecorder : public Backend {
+// A backend that passes every call on to another; the journal's two ends
+// override only the answers they write down or give back.
+class ForwardingBackend : public Backend {
+ public:
+  explicit ForwardingBackend(Backend& inner) : inner_(inner) {}
+
+  uint64_t NowMs() override { return inner_.NowMs(); }
+  uint64_t PerformanceCounter() override { return inner_.PerformanceCounter(); }
+  void SleepMs(uint32_t ms) override { inner_.SleepMs(ms); }
+  bool PollEvent(Event& ev) override { return inner_.PollEvent(ev); }
+  bool WaitEvent(Event& ev, int64_t timeoutMs, bool nested) override {
+    return inner_.WaitEvent(ev, timeoutMs, nested);
+  }
+  void PostEvent(const Event& ev) override { inner_.PostEvent(ev); }
+  void CreateMainWindow(int w, int h, const std::string& title, const ArgbImage& icon) override {
+    inner_.CreateMainWindow(w, h, title, icon);
+  }
+  void ShowMainWindow() override { inner_.ShowMainWindow(); }
+  void SetTitle(const std::string& title) override { inner_.SetTitle(title); }
+  int FrameWidth() override { return inner_.FrameWidth(); }
+  void Present(const Bitmap& fb, const std::vector<Rect>& rects) override { inner_.Present(fb, rects); }
+  int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
+    return inner_.OpenMessageBox(text, caption, stopIcon);
+  }
+  void CloseMessageBox(int id) override { inner_.CloseMessageBox(id); }
+  void Beep() override { inner_.Beep(); }
+  TextRenderer& Text() override { return inner_.Text(); }
+
+ protected:
+  Backend& inner_;
+};
+
+class JournalRecorder : public ForwardingBackend {
  public:
   // Throws std::runtime_error when the file cannot be created.
   JournalRecorder(Backend& inner, const std::string& path);
@@ -25,35 +57,23 @@ class JournalRecorder : public Backend {
 
   uint64_t NowMs() override;
   uint64_t PerformanceCounter() override;
-  void SleepMs(uint32_t ms) override { inner_.SleepMs(ms); }
   bool PollEvent(Event& ev) override { return Taken(inner_.PollEvent(ev), ev); }
   bool WaitEvent(Event& ev, int64_t timeoutMs, bool nested) override {
     return Taken(inner_.WaitEvent(ev, timeoutMs, nested), ev);
   }
-  void PostEvent(const Event& ev) override { inner_.PostEvent(ev); }
-  void CreateMainWindow(int w, int h, const std::string& title, const ArgbImage& icon) override {
-    inner_.CreateMainWindow(w, h, title, icon);
-  }
-  void ShowMainWindow() override { inner_.ShowMainWindow(); }
-  void SetTitle(const std::string& title) override { inner_.SetTitle(title); }
   int FrameWidth() override;
-  void Present(const Bitmap& fb, const std::vector<Rect>& rects) override { inner_.Present(fb, rects); }
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override;
-  void CloseMessageBox(int id) override { inner_.CloseMessageBox(id); }
-  void Beep() override { inner_.Beep(); }
-  TextRenderer& Text() override { return inner_.Text(); }
 
  private:
   bool Taken(bool got, const Event& ev);
   void FlushClock();
 
-  Backend& inner_;
   std::FILE* out_ = nullptr;
   uint64_t clock_ = 0;     // the reading being repeated
   uint64_t repeats_ = 0;   // how many times in a row, not yet written
 };
 
-class JournalReplayer : public Backend {
+class JournalReplayer : public ForwardingBackend {
  public:
   // Reads the whole journal; throws std::runtime_error naming the file and
   // line when it cannot be read or is not a journal. `paced`: keep the
@@ -76,17 +96,9 @@ class JournalReplayer : public Backend {
   bool WaitEvent(Event& ev, int64_t, bool) override { return Next(ev); }
   // The journal holds every event as it was taken, posted ones included.
   void PostEvent(const Event&) override {}
-  void CreateMainWindow(int w, int h, const std::string& title, const ArgbImage& icon) override {
-    inner_.CreateMainWindow(w, h, title, icon);
-  }
-  void ShowMainWindow() override { inner_.ShowMainWindow(); }
-  void SetTitle(const std::string& title) override { inner_.SetTitle(title); }
   int FrameWidth() override;
-  void Present(const Bitmap& fb, const std::vector<Rect>& rects) override { inner_.Present(fb, rects); }
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override;
   void CloseMessageBox(int id) override;
-  void Beep() override { inner_.Beep(); }
-  TextRenderer& Text() override { return inner_.Text(); }
 
  private:
   struct Record {
@@ -100,7 +112,6 @@ class JournalReplayer : public Backend {
   bool Next(Event& ev);
   void Pace(uint64_t recordedMs);
 
-  Backend& inner_;
   std::string path_;
   bool paced_;
   std::vector<Record> records_;
