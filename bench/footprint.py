@@ -83,6 +83,7 @@ def short_tune_dir(program):
     dst = tempfile.mkdtemp(prefix="tarvolen_short_")
     for f in os.listdir(src):
         if os.path.isfile(os.path.join(src, f)): shutil.copy2(os.path.join(src, f), dst)
+        elif f == "recordings": shutil.copytree(os.path.join(src, f), os.path.join(dst, f))
     track = bytes([0x00, 0x90, 60, 90, 0x83, 0x60, 0x80, 60, 0, 0x00, 0xFF, 0x2F, 0x00])  # 480 ticks
     with open(os.path.join(dst, "0.mid"), "wb") as f:
         f.write(b"MThd" + struct.pack(">IHHH", 6, 0, 1, 480) + b"MTrk" + struct.pack(">I", len(track)) + track)

@@ -29,4 +29,10 @@ foreach(f ${INSTALL_DIR}/tarvolen ${INSTALL_DIR}/0.mid ${INSTALL_DIR}/8.mid ${IN
     message(FATAL_ERROR "not installed: ${PREFIX}/${f}")
   endif()
 endforeach()
+# The nine pieces recorded ahead (none when the build had no sound font).
+file(GLOB recordings ${PREFIX}/${INSTALL_DIR}/recordings/*.flac)
+list(LENGTH recordings count)
+if(NOT count EQUAL 9 AND EXISTS /usr/share/sounds/sf2/default-GM.sf2)
+  message(FATAL_ERROR "${count} recordings installed in ${PREFIX}/${INSTALL_DIR}/recordings, not 9")
+endif()
 file(REMOVE_RECURSE ${PREFIX})

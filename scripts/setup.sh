@@ -12,9 +12,10 @@ RUNTIME_PACKAGES=(
   fontconfig fonts-wine fonts-dejavu-core
   timgm6mb-soundfont
 )
-# Compiling the game and its generators; dpkg-dev for `cpack -G DEB`'s dependency scan.
+# Compiling the game and its generators; dpkg-dev for `cpack -G DEB`'s dependency
+# scan; the soundfont, with which the build records the music ahead.
 BUILD_PACKAGES=(
-  build-essential cmake pkg-config dpkg-dev
+  build-essential cmake pkg-config dpkg-dev timgm6mb-soundfont
   libsdl2-dev libsdl2-ttf-dev
   libfluidsynth-dev
   libjpeg-dev libpng-dev

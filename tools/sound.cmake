@@ -29,3 +29,18 @@ add_custom_command(OUTPUT ${TARVOLEN_OUT}/hit.wav
 add_custom_target(tarvolen_sound_files DEPENDS ${TARVOLEN_MUSIC_FILES} ${TARVOLEN_OUT}/hit.wav)
 add_dependencies(tarvolen_data tarvolen_sound_files)
 install(FILES ${TARVOLEN_MUSIC_FILES} ${TARVOLEN_OUT}/hit.wav DESTINATION ${TARVOLEN_INSTALL_DIR})
+
+# The pieces recorded ahead with the game's own synthesiser, so the game plays
+# them without synthesising (platform/recorded_music.h).
+add_executable(render_music ${CMAKE_CURRENT_LIST_DIR}/render_music.cpp)
+tarvolen_target(render_music)
+target_link_libraries(render_music PRIVATE tarvolen_sdl)
+set_target_properties(render_music PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/recordings.stamp
+  COMMAND render_music ${TARVOLEN_OUT}
+  COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_CURRENT_BINARY_DIR}/recordings.stamp
+  DEPENDS render_music ${TARVOLEN_MUSIC_FILES}
+  COMMENT "Recording the music")
+add_custom_target(tarvolen_recordings DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/recordings.stamp)
+add_dependencies(tarvolen_data tarvolen_recordings)
+install(DIRECTORY ${TARVOLEN_OUT}/recordings DESTINATION ${TARVOLEN_INSTALL_DIR})

@@ -47,7 +47,22 @@ class MidiSequence final : public MidiRenderer {
 // from any thread, and a MIDI file opened meanwhile waits for it.
 void PrepareSynth();
 
+// Whether the synthesiser has been made (or tried) in this run.
+bool SynthMade();
+
 // The path of the sound font the synthesiser loads.
 const char* SoundFontPath();
+
+// Everything besides a piece that shapes what the synthesiser makes of it:
+// FluidSynth's version, every one of its settings and the sound font's
+// identity. Empty without a sound font. A recording made under another
+// identity is not this synthesiser's.
+const std::string& SynthIdentity();
+
+// Renders a normalised piece the way the game first plays it (a fresh
+// synthesiser with the game's settings) to its last event and the ring the
+// game lets sound after it: interleaved stereo at the device's rate, and the
+// frame at which the piece's last event was played.
+bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, uint64_t& doneFrame);
 
 }  // namespace tv

@@ -1,0 +1,61 @@
+// Records the pieces beside the program ahead of time, with the synthesiser
+// and settings the game plays them with (platform/recorded_music.h), so the
+// game plays them without synthesising. A piece already recorded under the
+// same name is kept; recordings of no current piece are removed. Without a
+// sound font nothing is recorded and the game synthesises as it plays.
+// Usage: render_music <program directory>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/media_files.h"
+#include "platform/recorded_music.h"
+#include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_media_midi.h"
+
+namespace fs = std::filesystem;
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: render_music <program directory>\n");
+    return 2;
+  }
+  const std::string dir = argv[1];
+  const fs::path out = tv::RecordingsDirectory(dir);
+  std::error_code ec;
+  fs::create_directories(out, ec);
+  if (ec) {
+    std::fprintf(stderr, "render_music: cannot make %s: %s\n", out.c_str(), ec.message().c_str());
+    return 1;
+  }
+  const std::string& synth = tv::SynthIdentity();
+  if (synth.empty())
+    std::printf("render_music: no sound font at %s: the music will be synthesised as it plays\n", tv::SoundFontPath());
+
+  std::set<std::string> current;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (synth.empty() || entry.path().extension() != ".mid") continue;
+    std::vector<uint8_t> piece;
+    uint32_t lengthMs = 0;
+    if (tv::ReadMediaFile(entry.path().string(), piece) != tv::FileCheck::Ok ||
+        tv::ParseMidi(piece, lengthMs) != tv::FileCheck::Ok) {
+      std::fprintf(stderr, "render_music: %s is not a MIDI file the game plays\n", entry.path().c_str());
+      return 1;
+    }
+    const std::string name = tv::RecordingName(piece, synth);
+    current.insert(name);
+    if (fs::is_regular_file(out / name)) continue;
+    std::vector<float> stereo;
+    uint64_t done = 0;
+    if (!tv::RecordPiece(piece, stereo, done) ||
+        !tv::WriteRecording((out / name).string(), stereo, tv::AudioDevice::kRate, done)) {
+      std::fprintf(stderr, "render_music: cannot record %s\n", entry.path().c_str());
+      return 1;
+    }
+  }
+  for (const auto& entry : fs::directory_iterator(out))
+    if (!current.count(entry.path().filename().string())) fs::remove(entry.path());
+  return 0;
+}
