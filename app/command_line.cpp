@@ -115,6 +115,7 @@ std::string HelpText() {
          "  1.mid ... 8.mid  the music of each level\n"
          "  1.bmp ... 8.bmp  the right-hand launcher at each level\n"
          "  hit.wav          the hit effect\n"
+         "  recordings/      the music recorded ahead by the build (optional)\n"
          "\n"
          "Exit status: 0 when the window was closed (or a replay ran to its end),\n"
          "1 when the game could not start (no display, an unreadable journal) or a\n"
