@@ -49,11 +49,12 @@ int main(int argc, char** argv) {
     if (fs::is_regular_file(out / name)) continue;
     std::vector<float> stereo;
     uint64_t done = 0;
+    // The game plays a piece without its recording too: a build that cannot
+    // make one says so and goes on (the tests require all nine).
     if (!tv::RecordPiece(piece, stereo, done) ||
-        !tv::WriteRecording((out / name).string(), stereo, tv::AudioDevice::kRate, done)) {
-      std::fprintf(stderr, "render_music: cannot record %s\n", entry.path().c_str());
-      return 1;
-    }
+        !tv::WriteRecording((out / name).string(), stereo, tv::AudioDevice::kRate, done))
+      std::fprintf(stderr, "render_music: cannot record %s: it will be synthesised as it plays\n",
+                   entry.path().c_str());
   }
   for (const auto& entry : fs::directory_iterator(out))
     if (!current.count(entry.path().filename().string())) fs::remove(entry.path());
