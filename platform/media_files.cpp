@@ -1,5 +1,7 @@
 #include "platform/media_files.h"
 
+#include <filesystem>
+
 #include <cerrno>
 
 #include "platform/file_read.h"
@@ -15,6 +17,19 @@ FileCheck ReadMediaFile(const std::string& path, std::vector<uint8_t>& bytes) {
     case EFBIG: return FileCheck::TooLarge;
     default: return FileCheck::Unreadable;
   }
+}
+
+std::vector<std::vector<uint8_t>> PiecesIn(const std::string& directory) {
+  std::vector<std::vector<uint8_t>> pieces;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
+    if (entry.path().extension() != ".mid") continue;
+    std::vector<uint8_t> bytes;
+    uint32_t lengthMs = 0;
+    if (ReadMediaFile(entry.path().string(), bytes) == FileCheck::Ok && ParseMidi(bytes, lengthMs) == FileCheck::Ok)
+      pieces.push_back(std::move(bytes));
+  }
+  return pieces;
 }
 
 }  // namespace tv

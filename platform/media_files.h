@@ -27,6 +27,10 @@ FileCheck ReadMediaFile(const std::string& path, std::vector<uint8_t>& bytes);
 // NotMidi for what does not parse or cannot be expressed so.
 FileCheck ParseMidi(std::vector<uint8_t>& bytes, uint32_t& lengthMs);
 
+// The pieces beside the program (every *.mid in `directory` that opens),
+// each checked and normalised as ParseMidi leaves it.
+std::vector<std::vector<uint8_t>> PiecesIn(const std::string& directory);
+
 // Decodes a wave file (every PCM width, float, ADPCM, mu-law, A-law, GSM 6.10,
 // WAVE_FORMAT_EXTENSIBLE) to interleaved stereo float at `rate` frames a
 // second, in one pass. Samples are finite and within [-1, 1].

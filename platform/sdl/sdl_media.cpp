@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "platform/file_read.h"
 #include "platform/media_files.h"
 #include "platform/recorded_music.h"
 
@@ -37,17 +36,13 @@ std::unique_ptr<MidiRenderer> MakeRenderer(std::vector<uint8_t> piece) {
 // Whether every piece beside the program has its recording: then the
 // synthesiser and its sound font need not be loaded at all.
 bool EveryPieceRecorded() {
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(ProgramDirectory(), ec)) {
-    if (entry.path().extension() != ".mid") continue;
-    std::vector<uint8_t> bytes;
-    uint32_t lengthMs = 0;
-    if (ReadMediaFile(entry.path().string(), bytes) != FileCheck::Ok || ParseMidi(bytes, lengthMs) != FileCheck::Ok)
-      continue;  // opening it fails before any synthesiser is asked
-    const std::string recording = RecordingPath(bytes);
+  // A piece that does not open fails before any synthesiser is asked.
+  for (const auto& piece : PiecesIn(ProgramDirectory())) {
+    const std::string recording = RecordingPath(piece);
+    std::error_code ec;
     if (recording.empty() || !std::filesystem::is_regular_file(recording, ec)) return false;
   }
-  return !ec;
+  return true;
 }
 
 class SdlMediaControl final : public MediaControl {

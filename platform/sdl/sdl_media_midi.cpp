@@ -10,7 +10,6 @@
 #include <mutex>
 #include <set>
 
-#include "platform/file_read.h"
 #include "platform/media_files.h"
 #include "platform/recorded_music.h"
 #include "platform/sdl/sdl_audio.h"
@@ -121,14 +120,8 @@ class Synth {
 
   static std::set<Preset> PresetsOfPieces(const std::string& directory) {
     std::set<Preset> all;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
-      if (entry.path().extension() != ".mid") continue;
-      std::vector<uint8_t> bytes;
-      uint32_t lengthMs = 0;
-      if (ReadRegularFile(entry.path().string(), kMaxPiece, bytes) != 0 || ParseMidi(bytes, lengthMs) != FileCheck::Ok)
-        continue;
-      std::set<Preset> one = PresetsOfMidi(bytes);
+    for (const auto& piece : PiecesIn(directory)) {
+      std::set<Preset> one = PresetsOfMidi(piece);
       all.insert(one.begin(), one.end());
     }
     return all;
@@ -137,8 +130,6 @@ class Synth {
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
   }
-
-  static constexpr size_t kMaxPiece = 4 << 20;
 
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
