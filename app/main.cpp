@@ -53,6 +53,38 @@ void PrintState(const tv::GameState& g) {
               unsigned(g.RandSeed));
 }
 
+// The synthesiser with its sound font, and fontconfig's configuration, load on
+// threads of their own beside the window's start-up (the menu waits for them
+// only where it uses them). Made only once the window's start-up is done: that
+// start-up may fork (D-Bus autolaunches its helper when there is no session
+// bus), and a child forked while another thread holds a lock can hang on it.
+// However Play ends, the threads are joined, their failures said, and
+// fontconfig's configuration is let go.
+class StartUpThreads {
+ public:
+  StartUpThreads()
+      : music_(std::async(std::launch::async, tv::PrepareSdlMusic)),
+        fonts_(std::async(std::launch::async, tv::PrepareFontMatching)) {}
+  StartUpThreads(const StartUpThreads&) = delete;
+  StartUpThreads& operator=(const StartUpThreads&) = delete;
+  ~StartUpThreads() {
+    Join(music_, "the music's synthesiser");
+    Join(fonts_, "the fonts' configuration");
+    tv::ReleaseFontMatching();
+  }
+
+ private:
+  static void Join(std::future<void>& f, const char* what) {
+    try {
+      f.get();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "tarvolen: cannot load %s: %s\n", what, e.what());
+    }
+  }
+  std::future<void> music_;
+  std::future<void> fonts_;
+};
+
 int Play(const tv::CommandLine& cl) {
   // The environment is settled before any other thread can read it.
   if (cl.headless) {
@@ -61,10 +93,6 @@ int Play(const tv::CommandLine& cl) {
   } else {
     tv::PrepareSdlProcess();
   }
-  // The synthesiser with its sound font, and fontconfig's configuration, load
-  // beside the window's start-up (the menu waits for them only where it uses them).
-  std::future<void> music = std::async(std::launch::async, tv::PrepareSdlMusic);
-  std::future<void> fonts = std::async(std::launch::async, tv::PrepareFontMatching);
   // The machine underneath: a window, or for a headless replay nothing but the fonts.
   std::unique_ptr<tv::TextRenderer> text;
   std::unique_ptr<tv::Backend> machine;
@@ -81,6 +109,7 @@ int Play(const tv::CommandLine& cl) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());
     return 1;
   }
+  StartUpThreads threads;
 
   tv::GameState state;
   try {
@@ -99,11 +128,12 @@ int Play(const tv::CommandLine& cl) {
       RunGame(record, "", state);
       return 0;
     }
-  } catch (const std::runtime_error& e) {
+    RunGame(*machine, "", state);
+  } catch (const std::exception& e) {
+    // A window that cannot be made, a journal that cannot be read: said in one line, not an abort.
     std::fprintf(stderr, "tarvolen: %s\n", e.what());
     return 1;
   }
-  RunGame(*machine, "", state);
   return 0;
 }
 

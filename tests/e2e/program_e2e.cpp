@@ -5,6 +5,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <sstream>
 #include <thread>
 
 #include "tests/e2e/game_on_x.h"
@@ -68,6 +70,44 @@ TEST_F(ProgramOnX, OpensItsWindowShowsTheMenuScreenAndClosesCleanly) {
   auto status = desk_.WaitExit(2s);
   ASSERT_TRUE(status) << "still running 2 s after the close request";
   EXPECT_TRUE(status->Clean()) << Describe(*status);
+}
+
+// Start-up may fork (D-Bus autolaunches its helper when there is no session
+// bus); a child forked while another thread holds a lock can hang on it. The
+// program's own threads must not exist yet when that happens.
+TEST_F(ProgramOnX, ForksOnlyWhileItIsSingleThreaded) {
+  const std::string trace = ::testing::TempDir() + "tarvolen_start.strace";
+  // -D: strace runs beside the program, which keeps the process id the driver knows it by.
+  desk_.Launch("strace", {{"DBUS_SESSION_BUS_ADDRESS", "autolaunch:"}},
+               {"-D", "-f", "-qq", "-e", "trace=clone,clone3,fork,vfork", "-o", trace, TARVOLEN_PROGRAM});
+  auto w = desk_.WaitWindow("Tarvolen", 30s);
+  ASSERT_TRUE(w) << desk_.Stderr();
+  ASSERT_TRUE(desk_.WaitPixel(w->id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
+  desk_.Close(w->id);
+  ASSERT_TRUE(desk_.WaitExit(10s));
+  // "PID clone3({flags=...CLONE_THREAD...}) = TID", "TID +++ exited ...", a fork without CLONE_THREAD.
+  std::istringstream lines(ReadWholeFile(trace));
+  std::set<long> live;
+  long forks = 0, program = 0;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream in(line);
+    long pid = 0;
+    in >> pid;
+    if (!program) program = pid;
+    const size_t eq = line.rfind("= ");
+    const bool made = line.find("clone") != std::string::npos && eq != std::string::npos;
+    if (made && line.find("CLONE_THREAD") != std::string::npos) {
+      live.insert(std::stol(line.substr(eq + 2)));
+    } else if (made && (pid == program || live.count(pid))) {
+      ++forks;
+      const size_t others = live.size() - live.count(pid) + (pid != program);
+      EXPECT_EQ(others, 0u) << "forked beside " << others << " other threads: " << line;
+    } else if (line.find("+++ exited") != std::string::npos || line.find("+++ killed") != std::string::npos) {
+      live.erase(pid);
+    }
+  }
+  EXPECT_GT(forks, 0) << "the autolaunch this test provokes never forked";
+  std::remove(trace.c_str());
 }
 
 // A measurement, run by hand: --gtest_also_run_disabled_tests --gtest_filter='*Idle*'.
