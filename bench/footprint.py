@@ -7,6 +7,10 @@ Runs are interleaved across the programs compared; medians and ranges printed.
   bench/footprint.py [--runs 5] [--seconds 10] NAME=path/to/tarvolen ...
   bench/footprint.py --start-only --runs 20 NAME=path ...   (start-up alone)
 
+A floor row times sdl_floor, built beside the first program (a bare SDL window
+with the game's hints, filled with the menu rows' colour), and every program's
+start-up is printed as a ratio to it.
+
 Sound goes to SDL's disk driver writing to /dev/null at the device's own pace,
 the same set-up for every program. When xscorch is installed it is measured in
 the same run (start-up and the idle figures) and printed as ratios."""
@@ -208,6 +212,17 @@ def run_other(program, seconds):
     return r
 
 
+def run_floor(program):
+    xv = Xvfb()
+    try:
+        proc, t0 = launch(xv, program)
+        _, start = wait_painted(xv, "Tarvolen", t0, tarvolen_menu)
+        stop(proc)
+    finally:
+        xv.close()
+    return {"start_ms": start}
+
+
 def fmt(values, unit="", digits=1):
     if not values: return "-"
     return f"{statistics.median(values):.{digits}f}{unit} [{min(values):.{digits}f}-{max(values):.{digits}f}]"
@@ -222,24 +237,31 @@ def main():
     ap.add_argument("programs", nargs="+", help="NAME=path")
     a = ap.parse_args()
     progs = [p.split("=", 1) for p in a.programs]
+    floor = os.path.join(os.path.dirname(os.path.abspath(progs[0][1])), "sdl_floor")
+    if not os.access(floor, os.X_OK): floor = None
     if a.start_only:
-        starts = {name: [] for name, _ in progs}
+        timed = progs + ([("floor", floor)] if floor else [])
+        starts = {name: [] for name, _ in timed}
         xv = Xvfb()
         try:
             for _ in range(a.runs):
-                for name, path in progs:
+                for name, path in timed:
                     proc, t0 = launch(xv, path)
                     starts[name].append(wait_painted(xv, "Tarvolen", t0, tarvolen_menu)[1])
                     stop(proc)
         finally:
             xv.close()
-        for name, v in starts.items(): print(f"{name}: exec to menu painted {fmt(v, ' ms', 0)}")
+        for name, v in starts.items():
+            ratio = f" (x{statistics.median(v) / statistics.median(starts['floor']):.2f} the floor)" if floor else ""
+            print(f"{name}: exec to menu painted {fmt(v, ' ms', 0)}{ratio}")
         return
     shorts = {name: short_tune_dir(path) for name, path in progs}
     other = shutil.which("xscorch")
     results = {name: [] for name, _ in progs}
     if other: results["xscorch"] = []
+    if floor: results["floor"] = []
     for i in range(a.runs):
+        if floor: results["floor"].append(run_floor(floor))
         for name, path in progs:
             results[name].append(run_tarvolen(path, shorts[name], a.seconds))
             print(f"run {i + 1} {name}: " + ", ".join(f"{k} {v:.1f}" for k, v in results[name][-1].items()
@@ -254,6 +276,7 @@ def main():
     for name, rs in results.items():
         print(f"| {name} | " + " | ".join(fmt([r[k] for r in rs if k in r], u, d) for k, u, d in cols) + " |")
     for name, rs in results.items():
+        if name == "floor": continue
         for phase in ("menu", "quiet", "match"):
             per = {}
             for r in rs:
@@ -269,6 +292,10 @@ def main():
                 o = statistics.median(r[k] for r in base)
                 ratios.append(f"{k} x{statistics.median(r[k] for r in results[name]) / o:.2f}" if o else f"{k} -")
             print(f"{name} / xscorch: " + ", ".join(ratios))
+    if floor:
+        base = statistics.median(r["start_ms"] for r in results["floor"])
+        for name, _ in progs:
+            print(f"{name} / floor: start_ms x{statistics.median(r['start_ms'] for r in results[name]) / base:.2f}")
     for path in shorts.values(): shutil.rmtree(os.path.dirname(path), ignore_errors=True)
 
 
