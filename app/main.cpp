@@ -1,6 +1,8 @@
 // tarvolen: a two-sided artillery game over the Earth seen from orbit.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <future>
 #include <memory>
@@ -28,8 +30,22 @@
 
 namespace {
 
-// The game on `b` from start-up until its window closes; the last frame goes to `png` when named.
-void RunGame(tv::Backend& b, const std::string& png, tv::GameState& state) {
+// Says on stderr that `what` could not be written, and why.
+void CannotWrite(const std::string& what, int err) {
+  std::fprintf(stderr, "tarvolen: cannot write %s: %s\n", what.c_str(), std::strerror(err ? err : EIO));
+}
+
+// Flushes standard output; false, said on stderr, when what was printed did not all get there.
+bool FlushedStdout() {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  CannotWrite("standard output", errno);
+  return false;
+}
+
+// The game on `b` from start-up until its window closes; the last frame goes
+// to `png` when named. False when that frame could not be written (said on stderr).
+bool RunGame(tv::Backend& b, const std::string& png, tv::GameState& state) {
   b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
   std::unique_ptr<tv::MediaControl> media = tv::MakeSdlMediaControl([&b](const tv::Event& ev) { b.PostEvent(ev); });
   tv::TApplication app(b);
@@ -40,17 +56,23 @@ void RunGame(tv::Backend& b, const std::string& png, tv::GameState& state) {
   tv::ReleaseFontMatching();
   malloc_trim(0);
   app.Run();
-  if (png.empty()) return;
+  if (png.empty()) return true;
   form.Surface().Update();
-  if (!tv::SavePng(form.Surface().Framebuffer(), png)) std::fprintf(stderr, "tarvolen: cannot write %s\n", png.c_str());
+  if (int err = tv::SavePng(form.Surface().Framebuffer(), png)) {
+    CannotWrite(png, err);
+    return false;
+  }
+  return true;
 }
 
-void PrintState(const tv::GameState& g) {
+// False when the state did not reach standard output (said on stderr).
+bool PrintState(const tv::GameState& g) {
   std::printf("Phase=%s\nTurn=%s\nMenuIndex=%d\nLevel=%lld\nGameTitle=%s\nPower=%d\nAngle=%d\nGravity=%d\n"
               "FlightTime=%.17g\nDeltaX=%d\nDeltaY=%d\nLaunchLeft=%d\nLaunchTop=%d\nFreeMove=%d\nRandSeed=%u\n",
               g.Phase.c_str(), g.Turn.c_str(), int(g.MenuIndex), (long long)g.Level, g.GameTitle.c_str(), g.Power,
               g.Angle, g.Gravity, g.FlightTime, g.DeltaX, g.DeltaY, g.LaunchLeft, g.LaunchTop, int(g.FreeMove),
               unsigned(g.RandSeed));
+  return FlushedStdout();
 }
 
 // The synthesiser with its sound font, and fontconfig's configuration, load on
@@ -115,18 +137,22 @@ int Play(const tv::CommandLine& cl) {
   try {
     if (!cl.replay.empty()) {
       tv::JournalReplayer replay(*machine, cl.replay, !cl.headless);
-      RunGame(replay, cl.headless ? cl.png : "", state);
-      if (cl.headless) PrintState(state);
+      bool ok = RunGame(replay, cl.headless ? cl.png : "", state);
+      if (cl.headless) ok = PrintState(state) && ok;
       if (!replay.Finished()) {
         std::fprintf(stderr, "tarvolen: the replay stopped early: %s\n", replay.Problem().c_str());
-        return 1;
+        ok = false;
       }
-      return 0;
+      return ok ? 0 : 1;
     }
     if (!cl.record.empty()) {
+      // A journal write that fails does not stop the game; it is told once the window has closed.
       tv::JournalRecorder record(*machine, cl.record);
       RunGame(record, "", state);
-      return 0;
+      const std::string error = record.Finish();
+      if (error.empty()) return 0;
+      std::fprintf(stderr, "tarvolen: %s\n", error.c_str());
+      return 1;
     }
     RunGame(*machine, "", state);
   } catch (const std::exception& e) {
@@ -145,10 +171,10 @@ int main(int argc, char** argv) {
   switch (cl.action) {
     case tv::CommandLine::Action::Help:
       std::fputs(tv::HelpText().c_str(), stdout);
-      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+      return FlushedStdout() ? 0 : 1;
     case tv::CommandLine::Action::Version:
       std::fputs(tv::VersionText().c_str(), stdout);
-      return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+      return FlushedStdout() ? 0 : 1;
     case tv::CommandLine::Action::Fail:
       std::fprintf(stderr, "tarvolen: %s\n%sTry 'tarvolen --help' for more information.\n", cl.error.c_str(),
                    tv::UsageLine().c_str());

@@ -1,7 +1,12 @@
 #include "platform/journal.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cinttypes>
+#include <climits>
+#include <cstdarg>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -17,25 +22,84 @@ constexpr const char* kMagic = "tarvolen-journal 1";
 // A long session writes a few bytes per event; this bounds what a replay reads.
 constexpr size_t kMaxJournalBytes = size_t(256) << 20;
 
+// What the machine can answer, and no more: a replay gives these numbers to
+// the game, which does its arithmetic in int. A window frame is a few pixels
+// (a few thousand at most), the clock stays below 2^48 ms (thousands of
+// years), and a pointer lies within the X protocol's 16-bit coordinates of
+// the window.
+constexpr int kMaxFrameWidth = 4096;
+constexpr uint64_t kMaxClockMs = uint64_t(1) << 48;
+constexpr int64_t kMaxCoordinate = int64_t(1) << 16;
+
+// The fields of one record: the kind, then decimal numbers, each within its range.
+class Fields {
+ public:
+  explicit Fields(const std::string& text) : in_(text) {}
+
+  char Kind() {
+    std::string kind;
+    return (in_ >> kind) && kind.size() == 1 ? kind[0] : '\0';
+  }
+  template <class T>
+  bool Next(T& value, T lo, T hi) {
+    std::string field;
+    if (!(in_ >> field)) return false;
+    const auto [end, err] = std::from_chars(field.data(), field.data() + field.size(), value);
+    if (end != field.data() + field.size() || (err != std::errc() && err != std::errc::result_out_of_range))
+      return false;
+    outOfRange_ = err == std::errc::result_out_of_range || value < lo || value > hi;
+    return !outOfRange_;
+  }
+  bool OutOfRange() const { return outOfRange_; }
+  bool AtEnd() {
+    std::string rest;
+    return !(in_ >> rest);
+  }
+
+ private:
+  std::istringstream in_;
+  bool outOfRange_ = false;
+};
+
 }  // namespace
 
 // --- recording ---
 
-JournalRecorder::JournalRecorder(Backend& inner, const std::string& path) : ForwardingBackend(inner) {
+JournalRecorder::JournalRecorder(Backend& inner, const std::string& path) : ForwardingBackend(inner), path_(path) {
   out_ = std::fopen(path.c_str(), "w");
-  if (!out_) throw std::runtime_error("cannot create the journal " + path);
-  std::fprintf(out_, "%s\n", kMagic);
+  if (!out_) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
+  Put("%s\n", kMagic);
 }
 
-JournalRecorder::~JournalRecorder() {
-  FlushClock();
-  std::fclose(out_);
+JournalRecorder::~JournalRecorder() { Finish(); }
+
+std::string JournalRecorder::Finish() {
+  if (out_) {
+    FlushClock();
+    // The close writes what the buffer still holds: its failure counts too.
+    if (std::fclose(out_) != 0) Failed(errno);
+    out_ = nullptr;
+  }
+  return error_ ? "cannot write the journal " + path_ + ": " + std::strerror(error_) : "";
+}
+
+void JournalRecorder::Failed(int err) {
+  if (!error_) error_ = err ? err : EIO;
+}
+
+void JournalRecorder::Put(const char* format, ...) {
+  if (error_ || !out_) return;
+  std::va_list args;
+  va_start(args, format);
+  const int n = std::vfprintf(out_, format, args);
+  va_end(args);
+  if (n < 0) Failed(errno);
 }
 
 // A run of equal readings is one line: the loop reads the clock often.
 void JournalRecorder::FlushClock() {
   if (repeats_ == 0) return;
-  std::fprintf(out_, "c %" PRIu64 " %" PRIu64 "\n", clock_, repeats_);
+  Put("c %" PRIu64 " %" PRIu64 "\n", clock_, repeats_);
   repeats_ = 0;
 }
 
@@ -50,34 +114,34 @@ uint64_t JournalRecorder::NowMs() {
 uint64_t JournalRecorder::PerformanceCounter() {
   const uint64_t v = inner_.PerformanceCounter();
   FlushClock();
-  std::fprintf(out_, "s %" PRIu64 "\n", v);
+  Put("s %" PRIu64 "\n", v);
   return v;
 }
 
 int JournalRecorder::FrameWidth() {
   const int w = inner_.FrameWidth();
   FlushClock();
-  std::fprintf(out_, "f %d\n", w);
+  Put("f %d\n", w);
   return w;
 }
 
 int JournalRecorder::OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) {
   const int id = inner_.OpenMessageBox(text, caption, stopIcon);
   FlushClock();
-  std::fprintf(out_, "b %d\n", id);
+  Put("b %d\n", id);
   return id;
 }
 
 bool JournalRecorder::Taken(bool got, const Event& ev) {
   FlushClock();
   if (!got) {
-    std::fputs("n\n", out_);
+    Put("n\n");
     return false;
   }
-  std::fprintf(out_, "e %d %u %d %d %d %d %" PRIu32 "\n", int(ev.type), unsigned(ev.key), ev.x, ev.y,
-               int(ev.button), ev.id, ev.param);
+  Put("e %d %u %d %d %d %d %" PRIu32 "\n", int(ev.type), unsigned(ev.key), ev.x, ev.y, int(ev.button), ev.id,
+      ev.param);
   // A report of a crash should hold the input that led to it.
-  std::fflush(out_);
+  if (!error_ && out_ && std::fflush(out_) != 0) Failed(errno);
   return true;
 }
 
@@ -90,41 +154,67 @@ JournalReplayer::JournalReplayer(Backend& inner, const std::string& path, bool p
   std::vector<uint8_t> bytes;
   if (int err = ReadRegularFile(path, kMaxJournalBytes, bytes))
     throw std::runtime_error("cannot read the journal " + path + ": " + std::strerror(err));
-  std::istringstream in(std::string(bytes.begin(), bytes.end()));
+  Read(std::string(bytes.begin(), bytes.end()));
+}
+
+JournalReplayer::JournalReplayer(Backend& inner, const std::string& name, std::string_view text, bool paced)
+    : ForwardingBackend(inner), path_(name), paced_(paced) {
+  Read(std::string(text));
+}
+
+void JournalReplayer::Read(const std::string& journal) {
+  std::istringstream in(journal);
   std::string text;
-  if (!std::getline(in, text) || text != kMagic) throw std::runtime_error(path + ": not a Tarvolen journal");
+  if (!std::getline(in, text) || text != kMagic) throw std::runtime_error(path_ + ": not a Tarvolen journal");
+  uint64_t clock = 0;  // the last clock reading: the clock never runs back
+  int box = 0;         // the last box id: both backends count them up from 1
   for (int line = 2; std::getline(in, text); ++line) {
-    std::istringstream fields(text);
+    Fields fields(text);
     Record r;
     r.line = line;
-    fields >> r.kind;
-    bool ok = bool(fields);
+    r.kind = fields.Kind();
+    bool ok = true;
     switch (r.kind) {
-      case 'c': ok = ok && bool(fields >> r.a >> r.b) && r.b > 0; break;
-      case 's': ok = ok && bool(fields >> r.a); break;
-      case 'f':
+      case 'c':
+        ok = fields.Next(r.a, clock, kMaxClockMs) && fields.Next(r.b, uint64_t(1), UINT64_MAX);
+        clock = r.a;
+        break;
+      case 's': ok = fields.Next(r.a, uint64_t(0), UINT64_MAX); break;
+      case 'f': {
+        int64_t v = 0;
+        ok = fields.Next(v, int64_t(0), int64_t(kMaxFrameWidth));
+        r.a = uint64_t(v);
+        break;
+      }
       case 'b': {
-        int v = 0;
-        ok = ok && bool(fields >> v);
-        r.a = uint64_t(int64_t(v));
+        int64_t v = 0;
+        ok = fields.Next(v, int64_t(box) + 1, int64_t(INT_MAX));
+        box = int(v);
+        r.a = uint64_t(v);
         break;
       }
       case 'n': break;
       case 'e': {
-        int type = 0, button = 0;
-        unsigned key = 0;
-        ok = ok && bool(fields >> type >> key >> r.event.x >> r.event.y >> button >> r.event.id >> r.event.param);
-        ok = ok && type >= 0 && type <= int(Event::Type::Expose) && key <= 0xFFFF && button >= 0 && button <= 2;
+        int64_t type = 0, key = 0, x = 0, y = 0, button = 0, id = 0, param = 0;
+        ok = fields.Next(type, int64_t(0), int64_t(Event::Type::Expose)) && fields.Next(key, int64_t(0), int64_t(0xFFFF)) &&
+             fields.Next(x, -kMaxCoordinate, kMaxCoordinate) && fields.Next(y, -kMaxCoordinate, kMaxCoordinate) &&
+             fields.Next(button, int64_t(0), int64_t(MouseButton::Middle)) && fields.Next(id, int64_t(0), int64_t(INT_MAX)) &&
+             fields.Next(param, int64_t(0), int64_t(UINT32_MAX));
         r.event.type = Event::Type(type);
         r.event.key = uint16_t(key);
+        r.event.x = int(x);
+        r.event.y = int(y);
         r.event.button = MouseButton(button);
+        r.event.id = int(id);
+        r.event.param = uint32_t(param);
         break;
       }
       default: ok = false;
     }
-    std::string rest;
-    if (!ok || (fields >> rest))
-      throw std::runtime_error(path + ":" + std::to_string(line) + ": not a journal record: " + text);
+    if (fields.OutOfRange())
+      throw std::runtime_error(path_ + ":" + std::to_string(line) + ": a number out of its range: " + text);
+    if (!ok || !fields.AtEnd())
+      throw std::runtime_error(path_ + ":" + std::to_string(line) + ": not a journal record: " + text);
     records_.push_back(r);
   }
 }

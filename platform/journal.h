@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/backend.h"
@@ -47,6 +48,9 @@ class ForwardingBackend : public Backend {
   Backend& inner_;
 };
 
+// A write that fails does not stop the session: the recorder remembers the
+// first error, writes nothing more, and Finish() reports it once the window
+// has closed.
 class JournalRecorder : public ForwardingBackend {
  public:
   // Throws std::runtime_error when the file cannot be created.
@@ -63,12 +67,21 @@ class JournalRecorder : public ForwardingBackend {
   }
   int FrameWidth() override;
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override;
+  // Writes what is pending and closes the file. Returns "" when every write,
+  // flush and the close went through; otherwise a line naming the file and
+  // the first error. Later calls return the same.
+  std::string Finish();
 
  private:
   bool Taken(bool got, const Event& ev);
   void FlushClock();
+  // Writes one record (printf-style) unless a write has failed before.
+  [[gnu::format(printf, 2, 3)]] void Put(const char* format, ...);
+  void Failed(int err);
 
+  std::string path_;
   std::FILE* out_ = nullptr;
+  int error_ = 0;  // errno of the first failed write, flush or close
   uint64_t clock_ = 0;     // the reading being repeated
   uint64_t repeats_ = 0;   // how many times in a row, not yet written
 };
@@ -80,6 +93,8 @@ class JournalReplayer : public ForwardingBackend {
   // recorded pace in real time (for watching on the window) instead of
   // running as fast as possible.
   JournalReplayer(Backend& inner, const std::string& path, bool paced);
+  // A journal held in memory; `name` stands for the file in messages.
+  JournalReplayer(Backend& inner, const std::string& name, std::string_view text, bool paced);
 
   // Every record has been given back.
   bool Finished() const { return next_ == records_.size() && problem_.empty(); }
@@ -109,6 +124,8 @@ class JournalReplayer : public ForwardingBackend {
   };
   // The next record if it is of `kind`; otherwise marks the replay as diverged.
   const Record* Take(char kind);
+  // Parses the records; throws std::runtime_error naming the line of the first bad one.
+  void Read(const std::string& journal);
   bool Next(Event& ev);
   void Pace(uint64_t recordedMs);
 

@@ -1,5 +1,6 @@
 # Coverage-guided fuzzing with libFuzzer: the level-picture decoder, the MIDI
-# reader (through to FluidSynth rendering what it accepts) and the wave opener.
+# reader (through to FluidSynth rendering what it accepts), the wave opener,
+# and the session journal replayed through the whole game.
 #
 # libFuzzer comes with clang, not with the compiler that builds the rest, so
 # the fuzzer is compiled by a custom command that calls clang++ on the few
@@ -81,3 +82,60 @@ tarvolen_media_fuzzer(midi_fuzz "-lfluidsynth;-lsndfile"
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_soundfont_subset.cpp ${PROJECT_SOURCE_DIR}/platform/file_read.cpp
   ${PROJECT_SOURCE_DIR}/platform/system.cpp)
 tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/wave_file.cpp)
+
+# The journal fuzzer replays through the whole game, so it compiles the game's
+# sources itself: one object each, built in parallel and again only when the
+# source or a header it includes changes.
+set(journal_fuzz_bin ${fuzz_dir}/journal_fuzz)
+set(journal_fuzz_objdir ${fuzz_dir}/journal_fuzz_objects)
+file(GLOB journal_fuzz_sources CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/app/form1*.cpp ${PROJECT_SOURCE_DIR}/game/*.cpp ${PROJECT_SOURCE_DIR}/media/*.cpp
+  ${PROJECT_SOURCE_DIR}/assets/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.cpp ${PROJECT_SOURCE_DIR}/platform/headless/*.cpp)
+list(APPEND journal_fuzz_sources ${TARVOLEN_BACKDROP_CPP}
+  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_text.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_fontmatch.cpp
+  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp ${CMAKE_CURRENT_SOURCE_DIR}/support/fake_media_control.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/journal_fuzz.cpp)
+set(journal_fuzz_objects)
+foreach(source ${journal_fuzz_sources})
+  file(RELATIVE_PATH name ${PROJECT_SOURCE_DIR} ${source})
+  string(MAKE_C_IDENTIFIER ${name} name)
+  set(object ${journal_fuzz_objdir}/${name}.o)
+  add_custom_command(OUTPUT ${object}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${journal_fuzz_objdir}
+    COMMAND ${TARVOLEN_CLANGXX} -std=c++20 -g -O1
+      -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+      ${TARVOLEN_WARNINGS} -I${PROJECT_SOURCE_DIR} ${SDL2_CFLAGS} ${SDL2TTF_CFLAGS} ${FONTCONFIG_CFLAGS}
+      -DTARVOLEN_DATA_DIR="${TARVOLEN_OUT}" -MD -MF ${object}.d -c ${source} -o ${object}
+    DEPENDS ${source}
+    DEPFILE ${object}.d
+    COMMAND_EXPAND_LISTS VERBATIM)
+  list(APPEND journal_fuzz_objects ${object})
+endforeach()
+add_custom_command(OUTPUT ${journal_fuzz_bin}
+  COMMAND ${TARVOLEN_CLANGXX} -fsanitize=fuzzer,address,undefined ${journal_fuzz_objects}
+    ${SDL2_LDFLAGS} ${SDL2TTF_LDFLAGS} ${FONTCONFIG_LDFLAGS} -ljpeg -lpng -lsndfile -pthread -o ${journal_fuzz_bin}
+  DEPENDS ${journal_fuzz_objects}
+  COMMENT "Linking the journal fuzzer with clang"
+  COMMAND_EXPAND_LISTS VERBATIM)
+
+# The seeds: short sessions recorded by the game itself at build time.
+add_executable(make_journal_seeds ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/make_journal_seeds.cpp)
+tarvolen_target(make_journal_seeds)
+target_link_libraries(make_journal_seeds PRIVATE tarvolen_test_support)
+set_target_properties(make_journal_seeds PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${fuzz_dir})
+set(journal_seed_stamp ${fuzz_dir}/journal_seeds.stamp)
+add_custom_command(OUTPUT ${journal_seed_stamp}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}/journal_seeds ${fuzz_dir}/journal_corpus
+  COMMAND ${CMAKE_COMMAND} -E env SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=dummy
+    $<TARGET_FILE:make_journal_seeds> ${fuzz_dir}/journal_seeds
+  COMMAND ${CMAKE_COMMAND} -E touch ${journal_seed_stamp}
+  DEPENDS make_journal_seeds
+  COMMENT "Recording the journal fuzzer's seeds" VERBATIM)
+
+add_custom_target(journal_fuzz ALL DEPENDS ${journal_fuzz_bin} ${journal_seed_stamp})
+# The backdrop's source is generated; the level pictures are read beside the program.
+add_dependencies(journal_fuzz tarvolen_backdrop tarvolen_data)
+add_test(NAME journal_fuzz
+  COMMAND ${journal_fuzz_bin} -max_total_time=20 -seed=1 -max_len=16384 -rss_limit_mb=2048 -timeout=10
+    -dict=${CMAKE_CURRENT_SOURCE_DIR}/fuzz/journal.dict -artifact_prefix=${fuzz_dir}/journal_fuzz- ${fuzz_dir}/journal_corpus ${fuzz_dir}/journal_seeds)
+set_tests_properties(journal_fuzz PROPERTIES LABELS fuzz TIMEOUT 120)

@@ -2,7 +2,9 @@
 // the same state and the same picture, and a journal that is not one is refused.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -91,6 +93,14 @@ TEST(Journal, AReplayedSessionEndsInTheRecordedStateAndPicture) {
   std::remove(path.c_str());
 }
 
+TEST(Journal, AJournalThatCannotBeWrittenIsReportedWithItsFileAndError) {
+  HeadlessBackend hb(test::SharedText());
+  Script(hb, 1);
+  JournalRecorder rec(hb, "/dev/full");
+  RunProgram(rec, [](TApplication& app) { app.RunFor(5000); });
+  EXPECT_EQ(rec.Finish(), std::string("cannot write the journal /dev/full: ") + std::strerror(ENOSPC));
+}
+
 TEST(Journal, AFileThatIsNotAJournalIsRefusedWithItsLine) {
   const std::string path = ::testing::TempDir() + "tarvolen_bad.journal";
   HeadlessBackend hb(test::SharedText());
@@ -105,6 +115,18 @@ TEST(Journal, AFileThatIsNotAJournalIsRefusedWithItsLine) {
     ADD_FAILURE() << "accepted";
   } catch (const std::runtime_error& e) {
     EXPECT_NE(std::string(e.what()).find(":4:"), std::string::npos) << e.what();
+  }
+  // Numbers out of what the machine answers: a frame, a box id counted from 1, a clock that
+  // never runs back, event fields.
+  for (const char* record : {"f 2147483647", "f -1", "b 0", "b 1", "c 4 1", "c 18446744073709551615 1",
+                             "e 2 0 2147483647 0 0 0 0", "e 3 0 0 -2147483648 0 0 0", "e 6 0 0 0 0 -1 0"}) {
+    std::ofstream(path) << "tarvolen-journal 1\nc 5 1\nb 1\n" << record << "\n";
+    try {
+      JournalReplayer r(hb, path, false);
+      ADD_FAILURE() << "accepted " << record;
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find(":4:"), std::string::npos) << e.what();
+    }
   }
   std::remove(path.c_str());
   // A named pipe in the journal's place is refused at once, not waited on.

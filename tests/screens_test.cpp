@@ -16,12 +16,12 @@ TEST(Screens, DISABLED_SaveMenuAndPlayfield) {
   game.Start();
   game.Run(10);
   game.form->Surface().Update();
-  ASSERT_TRUE(SavePng(game.form->Surface().Framebuffer(), dir + "/tarvolen-menu.png"));
+  ASSERT_EQ(SavePng(game.form->Surface().Framebuffer(), dir + "/tarvolen-menu.png"), 0);
   game.StartMode(0);
   game.backend.KeyDown(game.Now() + 5, VK_SPACE);
   game.Run(300);
   game.form->Surface().Update();
-  ASSERT_TRUE(SavePng(game.form->Surface().Framebuffer(), dir + "/tarvolen-play.png"));
+  ASSERT_EQ(SavePng(game.form->Surface().Framebuffer(), dir + "/tarvolen-play.png"), 0);
 }
 
 }  // namespace

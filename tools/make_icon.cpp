@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -45,8 +46,8 @@ int main(int argc, char** argv) {
     const std::string dir = std::string(argv[1]) + "/" + std::to_string(size) + "x" + std::to_string(size);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (!tv::SavePng(IconAt(icon, size), dir + "/tarvolen.png")) {
-      std::fprintf(stderr, "make_icon: cannot write %s/tarvolen.png\n", dir.c_str());
+    if (int err = tv::SavePng(IconAt(icon, size), dir + "/tarvolen.png")) {
+      std::fprintf(stderr, "make_icon: cannot write %s/tarvolen.png: %s\n", dir.c_str(), std::strerror(err));
       return 1;
     }
   }

@@ -7,9 +7,11 @@
 // tests' pictures and the program's icon files.
 namespace tv {
 
-// Writes the picture as an 8-bit RGB PNG; false when the file cannot be written.
-bool SavePng(const Bitmap& picture, const std::string& path);
+// Writes the picture as an 8-bit RGB PNG. Returns 0, or the errno value that
+// says why the file could not be written (the open's, a write's or the
+// close's; EINVAL for a picture without pixels). Nothing is printed.
+[[nodiscard]] int SavePng(const Bitmap& picture, const std::string& path);
 // Writes a 0xAARRGGBB picture as an 8-bit RGBA PNG, keeping its transparency.
-bool SavePng(const ArgbImage& picture, const std::string& path);
+[[nodiscard]] int SavePng(const ArgbImage& picture, const std::string& path);
 
 }  // namespace tv

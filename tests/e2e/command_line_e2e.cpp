@@ -3,8 +3,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/e2e/game_on_x.h"
@@ -20,7 +23,8 @@ struct Outcome {
 };
 
 // The program without a display: what it prints and how it ends.
-Outcome RunWithoutDisplay(const std::vector<std::string>& args, const std::string& scaleEnv = "") {
+Outcome RunWithoutDisplay(const std::vector<std::string>& args, const std::string& scaleEnv = "",
+                          const std::string& stdoutPath = "") {
   char dir[] = "/tmp/tarvolen-cli-XXXXXX";
   if (!mkdtemp(dir)) return {};
   SpawnOptions o;
@@ -28,13 +32,13 @@ Outcome RunWithoutDisplay(const std::vector<std::string>& args, const std::strin
   o.argv.insert(o.argv.end(), args.begin(), args.end());
   o.env = {"PATH=/usr/bin:/bin", std::string("HOME=") + dir, "SDL_AUDIODRIVER=dummy"};
   if (!scaleEnv.empty()) o.env.push_back("TARVOLEN_SCALE=" + scaleEnv);
-  o.stdoutPath = std::string(dir) + "/stdout";
+  o.stdoutPath = stdoutPath.empty() ? std::string(dir) + "/stdout" : stdoutPath;
   o.stderrPath = std::string(dir) + "/stderr";
   Outcome r;
   r.status = WaitChild(Spawn(o), 20s);
-  r.out = ReadWholeFile(o.stdoutPath);
+  if (stdoutPath.empty()) r.out = ReadWholeFile(o.stdoutPath);
   r.err = ReadWholeFile(o.stderrPath);
-  std::remove(o.stdoutPath.c_str());
+  if (stdoutPath.empty()) std::remove(o.stdoutPath.c_str());
   std::remove(o.stderrPath.c_str());
   rmdir(dir);
   return r;
@@ -68,6 +72,26 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutADisplayAndMistakesGetTheUsageAndSt
     EXPECT_NE(r.err.find("Usage: tarvolen"), std::string::npos) << what << ":\n" << r.err;
     EXPECT_EQ(r.out, "") << what;
   }
+}
+
+TEST(CommandLine, AHeadlessReplayThatCannotWriteItsFrameOrItsStateSaysWhyAndEndsWithStatusOne) {
+  // A journal without records: the session ends at once, as recorded.
+  const std::string journal = ::testing::TempDir() + "tarvolen_cli_empty.journal";
+  std::FILE* f = std::fopen(journal.c_str(), "w");
+  ASSERT_TRUE(f && std::fputs("tarvolen-journal 1\n", f) >= 0 && std::fclose(f) == 0);
+  const std::string png = ::testing::TempDir() + "tarvolen_cli_empty.png";
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"/dev/full", "", "cannot write /dev/full: " + std::string(std::strerror(ENOSPC))},
+      {"/nonexistent/dir/x.png", "", "cannot write /nonexistent/dir/x.png: " + std::string(std::strerror(ENOENT))},
+      {png, "/dev/full", "cannot write standard output: " + std::string(std::strerror(ENOSPC))},
+  };
+  for (const auto& [frame, out, why] : cases) {
+    Outcome r = RunWithoutDisplay({"--replay", journal, "--headless", "--png", frame}, "", out);
+    EXPECT_TRUE(ExitedWith(r, 1)) << frame << " " << out << ": " << (r.status ? Describe(*r.status) : "still running");
+    EXPECT_EQ(r.err, "tarvolen: " + why + "\n");
+  }
+  std::remove(png.c_str());
+  std::remove(journal.c_str());
 }
 
 // Every pixel of the picture an N x N block of the window, the pointer scaled back.

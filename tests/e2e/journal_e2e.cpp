@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "tests/e2e/game_on_x.h"
@@ -49,6 +51,18 @@ TEST_F(JournalOnX, ASessionRecordedOnTheWindowReplaysHeadlessToTheSameEnd) {
   EXPECT_NE(out.find("Gravity=10\n"), std::string::npos) << out;
   struct stat st {};
   EXPECT_TRUE(stat(png.c_str(), &st) == 0 && st.st_size > 0) << "no last frame";
+}
+
+TEST_F(JournalOnX, AJournalThatCannotBeWrittenIsReportedWhenTheWindowClosesWithStatusOne) {
+  journal_ = "/dev/full";
+  ASSERT_NO_FATAL_FAILURE(Start({"--record", journal_}));
+  desk_.Key(main_.id, "Down");
+  ASSERT_TRUE(desk_.WaitPixel(main_.id, kRowX, kRowY[1], kRed)) << "the game stopped at the journal's failure";
+  desk_.Close(main_.id);
+  auto status = desk_.WaitExit(10s);
+  ASSERT_TRUE(status && status->exited && status->code == 1) << (status ? Describe(*status) : "still running");
+  const std::string line = "tarvolen: cannot write the journal /dev/full: " + std::string(std::strerror(ENOSPC)) + "\n";
+  EXPECT_NE(desk_.Stderr().find(line), std::string::npos) << desk_.Stderr();
 }
 
 }  // namespace
