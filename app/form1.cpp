@@ -2,7 +2,7 @@
 #include "app/form1.h"
 
 #include "assets/pictures.h"
-#include "platform/system.h"
+#include "platform/files/system.h"
 
 namespace tv {
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "game/state.h"
-#include "media/media_player.h"
-#include "platform/form.h"
-#include "platform/timer.h"
-#include "platform/widgets.h"
+#include "platform/sound/media_player.h"
+#include "platform/toolkit/form.h"
+#include "platform/toolkit/timer.h"
+#include "platform/toolkit/widgets.h"
 
 namespace tv {
 

@@ -4,7 +4,7 @@
 #include "app/form1_layout.h"
 #include "assets/backdrop.h"
 #include "assets/pictures.h"
-#include "platform/system.h"
+#include "platform/files/system.h"
 
 namespace tv {
 

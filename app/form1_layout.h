@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/types.h"
+#include "platform/base/types.h"
 
 // The values of the window's layout that more than one place reads: the menu
 // rows' colours and bounds. The handlers and the tests use these names.

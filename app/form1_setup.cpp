@@ -4,7 +4,7 @@
 #include "app/form1.h"
 #include "assets/disc.h"
 #include "game/levels.h"
-#include "platform/picture_file.h"
+#include "platform/files/picture_file.h"
 
 namespace tv {
 

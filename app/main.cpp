@@ -12,16 +12,16 @@
 #include "app/command_line.h"
 #include "app/form1.h"
 #include "assets/pictures.h"
-#include "platform/application.h"
+#include "platform/toolkit/application.h"
 #include "platform/headless/headless_backend.h"
-#include "platform/headless/png.h"
-#include "platform/journal.h"
+#include "platform/files/png.h"
+#include "platform/toolkit/journal.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_fontmatch.h"
 #include "platform/sdl/sdl_media.h"
 #include "platform/sdl/sdl_text.h"
-#include "platform/system.h"
+#include "platform/files/system.h"
 
 // The program file's version record, readable with `strings`.
 [[gnu::used]] static const char kVersionRecord[] = "FileDescription=Tarvolen;FileVersion=" TARVOLEN_VERSION

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/bitmap.h"
+#include "platform/base/bitmap.h"
 
 namespace tv {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/bitmap.h"
+#include "platform/base/bitmap.h"
 
 namespace tv {
 

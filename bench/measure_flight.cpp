@@ -14,7 +14,7 @@
 #include "assets/pictures.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_media.h"
-#include "platform/system.h"
+#include "platform/files/system.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "media/media_player.h"
+#include "platform/sound/media_player.h"
 #include "platform/sdl/sdl_media.h"
-#include "platform/media_files.h"
+#include "platform/sound/media_files.h"
 
 namespace tv {
 namespace {

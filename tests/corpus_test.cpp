@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/exceptions.h"
-#include "platform/media_files.h"
-#include "platform/picture_file.h"
+#include "platform/base/exceptions.h"
+#include "platform/sound/media_files.h"
+#include "platform/files/picture_file.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_media.h"
-#include "platform/sdl/sdl_media_midi.h"
+#include "platform/fluidsynth/synth.h"
 
 namespace tv {
 namespace {

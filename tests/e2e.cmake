@@ -9,7 +9,7 @@ add_library(tarvolen_x11_driver STATIC
   ${CMAKE_CURRENT_LIST_DIR}/e2e/process.cpp
   ${CMAKE_CURRENT_LIST_DIR}/e2e/screenshot_png.cpp)
 tarvolen_target(tarvolen_x11_driver)
-target_link_libraries(tarvolen_x11_driver PUBLIC X11::X11 PRIVATE tarvolen_toolkit)
+target_link_libraries(tarvolen_x11_driver PUBLIC X11::X11 PRIVATE tarvolen_files)
 
 # A stand-in program over the SDL backend alone; also for looking by hand.
 add_executable(tarvolen_sdl_probe ${CMAKE_CURRENT_LIST_DIR}/e2e/sdl_probe.cpp)

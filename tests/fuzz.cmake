@@ -20,13 +20,13 @@ set(fuzz_bin ${fuzz_dir}/picture_fuzz)
 set(fuzz_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/picture_fuzz.cpp
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp
-  ${PROJECT_SOURCE_DIR}/platform/picture_file.cpp
-  ${PROJECT_SOURCE_DIR}/platform/file_read.cpp)
+  ${PROJECT_SOURCE_DIR}/platform/files/picture_file.cpp
+  ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp)
 set(fuzz_headers
-  ${PROJECT_SOURCE_DIR}/platform/picture_file.h
-  ${PROJECT_SOURCE_DIR}/platform/bitmap.h
-  ${PROJECT_SOURCE_DIR}/platform/types.h
-  ${PROJECT_SOURCE_DIR}/platform/exceptions.h)
+  ${PROJECT_SOURCE_DIR}/platform/files/picture_file.h
+  ${PROJECT_SOURCE_DIR}/platform/base/bitmap.h
+  ${PROJECT_SOURCE_DIR}/platform/base/types.h
+  ${PROJECT_SOURCE_DIR}/platform/base/exceptions.h)
 
 add_custom_command(OUTPUT ${fuzz_bin}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}
@@ -67,7 +67,7 @@ function(tarvolen_media_fuzzer name libs)
     COMMAND ${TARVOLEN_CLANGXX} -std=c++20 -g -O1
       -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
       ${TARVOLEN_WARNINGS} -I${PROJECT_SOURCE_DIR} ${sources} ${libs} -o ${bin}
-    DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/platform/media_files.h
+    DEPENDS ${sources} ${PROJECT_SOURCE_DIR}/platform/sound/media_files.h
     COMMENT "Building the ${name} fuzzer with clang"
     COMMAND_EXPAND_LISTS VERBATIM)
   add_custom_target(${name} ALL DEPENDS ${bin})
@@ -78,10 +78,10 @@ function(tarvolen_media_fuzzer name libs)
 endfunction()
 
 tarvolen_media_fuzzer(midi_fuzz "-lfluidsynth;-lsndfile"
-  ${PROJECT_SOURCE_DIR}/platform/midi_file.cpp ${PROJECT_SOURCE_DIR}/platform/media_files.cpp ${PROJECT_SOURCE_DIR}/platform/recorded_music.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_media_midi.cpp
-  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_soundfont_subset.cpp ${PROJECT_SOURCE_DIR}/platform/file_read.cpp
-  ${PROJECT_SOURCE_DIR}/platform/system.cpp)
-tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/wave_file.cpp)
+  ${PROJECT_SOURCE_DIR}/platform/sound/midi_file.cpp ${PROJECT_SOURCE_DIR}/platform/sound/media_files.cpp ${PROJECT_SOURCE_DIR}/platform/sound/recorded_music.cpp ${PROJECT_SOURCE_DIR}/platform/fluidsynth/synth.cpp
+  ${PROJECT_SOURCE_DIR}/platform/fluidsynth/soundfont_subset.cpp ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp
+  ${PROJECT_SOURCE_DIR}/platform/files/system.cpp)
+tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/sound/wave_file.cpp)
 
 # The journal fuzzer replays through the whole game, so it compiles the game's
 # sources itself: one object each, built in parallel and again only when the
@@ -89,8 +89,9 @@ tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/wave_
 set(journal_fuzz_bin ${fuzz_dir}/journal_fuzz)
 set(journal_fuzz_objdir ${fuzz_dir}/journal_fuzz_objects)
 file(GLOB journal_fuzz_sources CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/app/form1*.cpp ${PROJECT_SOURCE_DIR}/game/*.cpp ${PROJECT_SOURCE_DIR}/media/*.cpp
-  ${PROJECT_SOURCE_DIR}/assets/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.cpp ${PROJECT_SOURCE_DIR}/platform/headless/*.cpp)
+  ${PROJECT_SOURCE_DIR}/app/form1*.cpp ${PROJECT_SOURCE_DIR}/game/*.cpp ${PROJECT_SOURCE_DIR}/assets/*.cpp
+  ${PROJECT_SOURCE_DIR}/platform/files/*.cpp ${PROJECT_SOURCE_DIR}/platform/toolkit/*.cpp
+  ${PROJECT_SOURCE_DIR}/platform/sound/*.cpp ${PROJECT_SOURCE_DIR}/platform/headless/*.cpp)
 list(APPEND journal_fuzz_sources ${TARVOLEN_BACKDROP_CPP}
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_text.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_fontmatch.cpp
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp ${CMAKE_CURRENT_SOURCE_DIR}/support/fake_media_control.cpp

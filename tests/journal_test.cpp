@@ -13,9 +13,9 @@
 #include <sys/wait.h>
 
 #include "app/form1.h"
-#include "platform/application.h"
+#include "platform/toolkit/application.h"
 #include "platform/headless/headless_backend.h"
-#include "platform/journal.h"
+#include "platform/toolkit/journal.h"
 #include "tests/support/fake_media_control.h"
 #include "tests/support/game_harness.h"
 

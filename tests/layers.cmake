@@ -1,7 +1,10 @@
-# The layers point one way: app -> game, media, assets -> platform -> platform/sdl
-# only through the backend. Each rule is its own test (cmake/check_layers.cmake).
-foreach(rule_test "game;GameIncludesOnlyItself" "toolkit;OnlyTheSdlBackendIncludesSdl"
-                  "platform;PlatformIncludesNoUpperLayer")
+# The layers point one way: app -> game, assets -> platform's rooms -> the
+# backends, and the backends only through the toolkit's and sound's
+# interfaces. Each rule is its own test (cmake/check_layers.cmake).
+foreach(rule_test "game;GameIncludesOnlyItself" "sdl;OnlyTheSdlBackendIncludesSdl"
+                  "fluidsynth;OnlyTheSynthesiserIncludesFluidSynth" "platform;PlatformIncludesNoUpperLayer"
+                  "toolkit;ToolkitIncludesNoSound" "sound;SoundIncludesNoToolkit"
+                  "base;BaseAndFilesIncludeNothingAbove")
   list(GET rule_test 0 rule)
   list(GET rule_test 1 name)
   add_test(NAME layers.${name}

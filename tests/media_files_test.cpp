@@ -10,8 +10,8 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/file_read.h"
-#include "platform/media_files.h"
+#include "platform/files/file_read.h"
+#include "platform/sound/media_files.h"
 
 namespace tv {
 namespace {

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "media/media_player.h"
-#include "platform/exceptions.h"
+#include "platform/sound/media_player.h"
+#include "platform/base/exceptions.h"
 #include "tests/support/fake_media_control.h"
 
 namespace tv {

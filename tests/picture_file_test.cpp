@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "assets/disc.h"
-#include "platform/exceptions.h"
-#include "platform/picture_file.h"
+#include "platform/base/exceptions.h"
+#include "platform/files/picture_file.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "tests/fuzz/bmp_writer.h"
 

@@ -10,12 +10,12 @@
 #include <fstream>
 #include <random>
 
-#include "platform/media_files.h"
-#include "media/media_player.h"
-#include "platform/recorded_music.h"
+#include "platform/sound/media_files.h"
+#include "platform/sound/media_player.h"
+#include "platform/sound/recorded_music.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_media.h"
-#include "platform/sdl/sdl_media_midi.h"
+#include "platform/fluidsynth/synth.h"
 
 namespace tv {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "platform/headless/png.h"
+#include "platform/files/png.h"
 #include "tests/support/game_harness.h"
 
 namespace tv {

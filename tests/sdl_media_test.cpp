@@ -14,8 +14,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "media/media_player.h"
-#include "platform/exceptions.h"
+#include "platform/sound/media_player.h"
+#include "platform/base/exceptions.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_media.h"
 

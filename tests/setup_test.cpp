@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/form1_layout.h"
-#include "platform/exceptions.h"
-#include "platform/headless/bmp.h"
+#include "platform/base/exceptions.h"
+#include "platform/files/bmp.h"
 #include "tests/support/data_dir.h"
 #include "tests/support/game_harness.h"
 

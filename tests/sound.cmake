@@ -6,7 +6,7 @@ target_sources(tarvolen_tests PRIVATE ${PROJECT_SOURCE_DIR}/tools/music_score.cp
 # audio driver once per process.
 add_executable(tarvolen_sound_output_tests ${CMAKE_CURRENT_LIST_DIR}/sound/sound_output_test.cpp)
 tarvolen_target(tarvolen_sound_output_tests)
-target_link_libraries(tarvolen_sound_output_tests PRIVATE tarvolen_media tarvolen_sdl GTest::gtest GTest::gtest_main)
+target_link_libraries(tarvolen_sound_output_tests PRIVATE tarvolen_sdl tarvolen_headless GTest::gtest GTest::gtest_main)
 target_compile_definitions(tarvolen_sound_output_tests PRIVATE TARVOLEN_DATA_DIR="${TARVOLEN_OUT}")
 set_target_properties(tarvolen_sound_output_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 add_dependencies(tarvolen_sound_output_tests tarvolen_data)

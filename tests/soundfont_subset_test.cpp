@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_read.h"
-#include "platform/media_files.h"
-#include "platform/sdl/sdl_media_midi.h"
-#include "platform/sdl/sdl_soundfont_subset.h"
+#include "platform/files/file_read.h"
+#include "platform/sound/media_files.h"
+#include "platform/fluidsynth/synth.h"
+#include "platform/fluidsynth/soundfont_subset.h"
 
 namespace tv {
 namespace {

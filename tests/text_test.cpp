@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "platform/codepage.h"
-#include "platform/msgbox_layout.h"
+#include "platform/toolkit/codepage.h"
+#include "platform/toolkit/msgbox_layout.h"
 #include "platform/sdl/sdl_text.h"
 
 namespace tv {

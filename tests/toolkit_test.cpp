@@ -1,12 +1,12 @@
 // The toolkit on its own: painting, invalidation, timers, the modal box and the error report.
 #include <gtest/gtest.h>
 
-#include "platform/application.h"
-#include "platform/exceptions.h"
-#include "platform/form.h"
+#include "platform/toolkit/application.h"
+#include "platform/base/exceptions.h"
+#include "platform/toolkit/form.h"
 #include "platform/headless/headless_backend.h"
-#include "platform/timer.h"
-#include "platform/widgets.h"
+#include "platform/toolkit/timer.h"
+#include "platform/toolkit/widgets.h"
 #include "tests/support/game_harness.h"
 
 namespace tv {

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "assets/pictures.h"
-#include "platform/headless/png.h"
+#include "platform/files/png.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "assets/disc.h"
-#include "platform/headless/bmp.h"
+#include "platform/files/bmp.h"
 
 namespace {
 

@@ -12,7 +12,7 @@ add_executable(embed ${CMAKE_CURRENT_SOURCE_DIR}/embed.cpp)
 tarvolen_target(embed)
 
 add_executable(make_levels ${CMAKE_CURRENT_SOURCE_DIR}/make_levels.cpp ${PROJECT_SOURCE_DIR}/assets/disc.cpp
-  ${PROJECT_SOURCE_DIR}/platform/headless/bmp.cpp)
+  ${PROJECT_SOURCE_DIR}/platform/files/bmp.cpp)
 tarvolen_target(make_levels)
 
 set_target_properties(make_backdrop embed make_levels PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${pictures_tool_dir})

@@ -1,5 +1,5 @@
 // Records the pieces beside the program ahead of time, with the synthesiser
-// and settings the game plays them with (platform/recorded_music.h), so the
+// and settings the game plays them with (platform/sound/recorded_music.h), so the
 // game plays them without synthesising. A piece already recorded under the
 // same name is kept; recordings of no current piece are removed. Without a
 // sound font nothing is recorded and the game synthesises as it plays.
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/media_files.h"
-#include "platform/recorded_music.h"
-#include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_media_midi.h"
+#include "platform/sound/media_files.h"
+#include "platform/sound/recorded_music.h"
+#include "platform/sound/audio_mixer.h"
+#include "platform/fluidsynth/synth.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     // The game plays a piece without its recording too: a build that cannot
     // make one says so and goes on (the tests require all nine).
     if (!tv::RecordPiece(piece, stereo, done) ||
-        !tv::WriteRecording((out / name).string(), stereo, tv::AudioDevice::kRate, done))
+        !tv::WriteRecording((out / name).string(), stereo, tv::AudioMixer::kRate, done))
       std::fprintf(stderr, "render_music: cannot record %s: it will be synthesised as it plays\n",
                    entry.path().c_str());
   }

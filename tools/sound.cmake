@@ -31,10 +31,10 @@ add_dependencies(tarvolen_data tarvolen_sound_files)
 install(FILES ${TARVOLEN_MUSIC_FILES} ${TARVOLEN_OUT}/hit.wav DESTINATION ${TARVOLEN_INSTALL_DIR})
 
 # The pieces recorded ahead with the game's own synthesiser, so the game plays
-# them without synthesising (platform/recorded_music.h).
+# them without synthesising (platform/sound/recorded_music.h).
 add_executable(render_music ${CMAKE_CURRENT_LIST_DIR}/render_music.cpp)
 tarvolen_target(render_music)
-target_link_libraries(render_music PRIVATE tarvolen_sdl)
+target_link_libraries(render_music PRIVATE tarvolen_fluidsynth)
 set_target_properties(render_music PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/recordings.stamp
   COMMAND render_music ${TARVOLEN_OUT}

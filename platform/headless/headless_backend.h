@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
+#include "platform/toolkit/backend.h"
 
 namespace tv {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "platform/audio_output.h"
+#include "platform/sound/audio_output.h"
 
 namespace tv {
 

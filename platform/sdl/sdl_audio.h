@@ -4,7 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/audio_mixer.h"
+#include "platform/sound/audio_mixer.h"
 
 namespace tv {
 

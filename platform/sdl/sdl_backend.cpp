@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/codepage.h"
+#include "platform/toolkit/codepage.h"
 #include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_audio.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "platform/backend.h"
+#include "platform/toolkit/backend.h"
 
 namespace tv {
 

@@ -3,7 +3,7 @@
 // SDL decodes the pixels; this file checks the headers before SDL sees them,
 // so that a hostile or broken file can neither make SDL allocate without bound
 // nor slip through half-read, and turns SDL's surface into a tv::Bitmap. The
-// file itself is read by the toolkit (platform/picture_file.cpp).
+// file itself is read by the toolkit (platform/files/picture_file.cpp).
 #include <SDL.h>
 
 #include <cstring>
@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/exceptions.h"
-#include "platform/picture_file.h"
+#include "platform/base/exceptions.h"
+#include "platform/files/picture_file.h"
 #include "platform/sdl/sdl_bmp.h"
 
 namespace tv {

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/bitmap.h"
+#include "platform/base/bitmap.h"
 
 namespace tv {
 
@@ -10,7 +10,7 @@ namespace tv {
 // throws EInvalidGraphic. The toolkit's DecodeBitmap, once installed.
 Bitmap DecodeBmp(const uint8_t* data, size_t size);
 
-// Makes SDL's reader the toolkit's bitmap decoder (see platform/picture_file.h).
+// Makes SDL's reader the toolkit's bitmap decoder (see platform/files/picture_file.h).
 void InstallSdlBitmapDecoder();
 
 }  // namespace tv

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/codepage.h"
+#include "platform/toolkit/codepage.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_x11_errors.h"
 

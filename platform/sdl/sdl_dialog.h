@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/msgbox_layout.h"
-#include "platform/text.h"
+#include "platform/toolkit/msgbox_layout.h"
+#include "platform/base/text.h"
 
 namespace tv {
 

@@ -6,13 +6,13 @@
 #include <memory>
 #include <vector>
 
-#include "platform/media_files.h"
-#include "platform/recorded_music.h"
+#include "platform/sound/media_files.h"
+#include "platform/sound/recorded_music.h"
 
 #include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_media_midi.h"
-#include "platform/sound_output.h"
-#include "platform/system.h"
+#include "platform/fluidsynth/synth.h"
+#include "platform/sound/sound_output.h"
+#include "platform/files/system.h"
 
 namespace tv {
 namespace {

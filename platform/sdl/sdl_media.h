@@ -1,12 +1,12 @@
 #pragma once
 #include <memory>
 
-#include "platform/media_control.h"
+#include "platform/sound/media_control.h"
 
 namespace tv {
 
 // The media control layer of the real machine: MIDI files played from their
-// recordings beside the program (platform/recorded_music.h) or, without one,
+// recordings beside the program (platform/sound/recorded_music.h) or, without one,
 // rendered by FluidSynth as they play; wave files decoded by libsndfile, both played on the one audio
 // device, one sound at a time. Notices go to `post` from whichever thread
 // sees the end (the audio thread for a piece that runs out).

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "platform/bitmap.h"
-#include "platform/types.h"
+#include "platform/base/bitmap.h"
+#include "platform/base/types.h"
 
 namespace tv {
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <tuple>
 
-#include "platform/codepage.h"
+#include "platform/toolkit/codepage.h"
 #include "platform/sdl/sdl_fontmatch.h"
 
 namespace tv {

@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "platform/text.h"
+#include "platform/base/text.h"
 
 namespace tv {
 

@@ -1,5 +1,5 @@
-#include "platform/bitmap.h"
-#include "platform/headless/png.h"
+#include "platform/base/bitmap.h"
+#include "platform/files/png.h"
 #include "tests/e2e/x11_driver.h"
 
 namespace tv::e2e {

@@ -8,9 +8,9 @@
 #include <string_view>
 
 #include "app/form1.h"
-#include "platform/application.h"
+#include "platform/toolkit/application.h"
 #include "platform/headless/headless_backend.h"
-#include "platform/journal.h"
+#include "platform/toolkit/journal.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_text.h"
 #include "tests/support/fake_media_control.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/media_files.h"
-#include "platform/sdl/sdl_media_midi.h"
+#include "platform/sound/media_files.h"
+#include "platform/fluidsynth/synth.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> bytes(data, data + size);

@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/audio_mixer.h"
+#include "platform/sound/audio_mixer.h"
 #include "platform/headless/recording_audio.h"
 
 namespace tv {

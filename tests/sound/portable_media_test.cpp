@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "media/media_player.h"
-#include "platform/audio_mixer.h"
+#include "platform/sound/media_player.h"
+#include "platform/sound/audio_mixer.h"
 #include "platform/headless/recording_audio.h"
-#include "platform/media_files.h"
-#include "platform/sound_output.h"
+#include "platform/sound/media_files.h"
+#include "platform/sound/sound_output.h"
 
 namespace tv {
 namespace {

@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "media/media_player.h"
+#include "platform/sound/media_player.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_media.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/media_control.h"
+#include "platform/sound/media_control.h"
 
 namespace tv::test {
 

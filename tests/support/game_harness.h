@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/form1.h"
-#include "platform/application.h"
+#include "platform/toolkit/application.h"
 #include "platform/headless/headless_backend.h"
-#include "platform/journal.h"
+#include "platform/toolkit/journal.h"
 #include "tests/support/fake_media_control.h"
 
 namespace tv::test {

@@ -1,0 +1,88 @@
+#include "platform/files/png.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+namespace tv {
+namespace {
+
+// Where libpng's bytes go, and the first error on the way.
+struct Sink {
+  std::FILE* file = nullptr;
+  int error = 0;
+};
+
+void Write(png_structp png, png_bytep data, size_t size) {
+  auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
+  if (std::fwrite(data, 1, size, sink->file) != size) {
+    sink->error = errno ? errno : EIO;
+    png_error(png, "write");
+  }
+}
+
+void Flush(png_structp png) {
+  auto* sink = static_cast<Sink*>(png_get_io_ptr(png));
+  if (std::fflush(sink->file) != 0) {
+    sink->error = errno ? errno : EIO;
+    png_error(png, "flush");
+  }
+}
+
+// The caller says what went wrong; libpng is not to print it as well.
+[[noreturn]] void Error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void Warning(png_structp, png_const_charp) {}
+
+// Writes `height` rows of 0x??RRGGBB pixels; the top byte is the alpha when `alpha` is set.
+int WritePng(const std::string& path, int width, int height, const uint32_t* pixels, bool alpha) {
+  if (width <= 0 || height <= 0) return EINVAL;
+  Sink sink;
+  sink.file = std::fopen(path.c_str(), "wb");
+  if (!sink.file) return errno;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Error, Warning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  const size_t channels = alpha ? 4 : 3;
+  std::vector<png_byte> row(size_t(width) * channels);
+  bool written = false;
+  if (png && info && setjmp(png_jmpbuf(png)) == 0) {
+    png_set_write_fn(png, &sink, Write, Flush);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y) {
+      const uint32_t* src = pixels + size_t(y) * size_t(width);
+      png_byte* dst = row.data();
+      for (int x = 0; x < width; ++x) {
+        *dst++ = png_byte(src[x] >> 16);
+        *dst++ = png_byte(src[x] >> 8);
+        *dst++ = png_byte(src[x]);
+        if (alpha) *dst++ = png_byte(src[x] >> 24);
+      }
+      png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    written = true;
+  }
+  png_destroy_write_struct(&png, &info);
+  // The close writes what the buffer still holds: a full disk often shows only here.
+  const bool closed = std::fclose(sink.file) == 0;
+  if (!closed && !sink.error) sink.error = errno ? errno : EIO;
+  if (!written && !sink.error) sink.error = png && info ? EIO : ENOMEM;
+  return sink.error;
+}
+
+}  // namespace
+
+int SavePng(const Bitmap& picture, const std::string& path) {
+  if (picture.pixels.size() < size_t(picture.width) * size_t(picture.height)) return EINVAL;
+  return WritePng(path, picture.width, picture.height, picture.pixels.data(), false);
+}
+
+int SavePng(const ArgbImage& picture, const std::string& path) {
+  if (picture.pixels.size() < size_t(picture.width) * size_t(picture.height)) return EINVAL;
+  return WritePng(path, picture.width, picture.height, picture.pixels.data(), true);
+}
+
+}  // namespace tv

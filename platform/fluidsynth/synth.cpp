@@ -1,0 +1,280 @@
+#include "platform/fluidsynth/synth.h"
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <set>
+
+#include "platform/sound/media_files.h"
+#include "platform/sound/recorded_music.h"
+#include "platform/sound/audio_mixer.h"
+#include "platform/fluidsynth/soundfont_subset.h"
+#include "platform/files/system.h"
+
+namespace tv {
+
+namespace {
+
+std::atomic<bool> made{false};
+
+// FluidSynth talks on stderr unless told otherwise; the game logs nothing.
+void Quiet(int, const char*, void*) {}
+
+// The settings the game synthesises with, and makes its recordings with.
+fluid_settings_t* NewGameSettings(int rate) {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, Quiet, nullptr);
+    // FluidSynth's own audio drivers are never used (it renders into the SDL
+    // device's buffers); registering none keeps new settings from probing
+    // every sound card, PulseAudio and JACK.
+    static const char* kNoDrivers[] = {nullptr};
+    fluid_audio_driver_register(kNoDrivers);
+  });
+  fluid_settings_t* settings = new_fluid_settings();
+  if (!settings) return nullptr;
+  fluid_settings_setnum(settings, "synth.sample-rate", rate);
+  fluid_settings_setnum(settings, "synth.gain", 0.8);
+  fluid_settings_setint(settings, "synth.lock-memory", 0);
+  // Measured on the game's pieces (bench/synth_compare, docs/performance.md):
+  // samples loaded as notes first need them hold 5 MiB less and sound the
+  // same; 64 voices are more than any piece but the fifth level's uses, and
+  // there the voices given up are the faintest ring, for half its cost.
+  // Chorus, reverb, 4th-order interpolation and the device's rate are kept:
+  // leaving any of them out is heard.
+  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+  fluid_settings_setint(settings, "synth.polyphony", 64);
+  // The sequence advances with the samples rendered, not a clock thread of its own.
+  fluid_settings_setstr(settings, "player.timing-source", "sample");
+  return settings;
+}
+
+class Synth {
+ public:
+  // The one synthesiser, made at the first MIDI file; null if it cannot be.
+  static Synth* Get() {
+    static Synth synth(AudioMixer::kRate);
+    return synth.ready_ ? &synth : nullptr;
+  }
+
+  fluid_synth_t* Handle() { return synth_; }
+
+  // A piece that needs a preset left out of the loaded ones gets the whole
+  // font (once): what it plays is then what the whole font plays.
+  void Cover(const std::set<Preset>& needed) {
+    if (whole_ || std::includes(loaded_.begin(), loaded_.end(), needed.begin(), needed.end())) return;
+    const int id = fluid_synth_sfload(synth_, SoundFontPath(), 1);
+    if (id == FLUID_FAILED) return;
+    fluid_synth_sfunload(synth_, fontId_, 1);
+    fontId_ = id;
+    whole_ = true;
+  }
+
+  // Back to a quiet synthesiser: no note held, and the reverb and chorus of a
+  // piece that was cut off rung out unheard, along with the rest of the last
+  // 64-frame block FluidSynth rendered before the cut. Voiceless rendering is
+  // cheap: about a second of ring in 2 ms.
+  void Reset() {
+    fluid_synth_all_sounds_off(synth_, -1);
+    for (int frames = 0; frames < kMaxRing; frames += kChunk) {
+      fluid_synth_write_float(synth_, kChunk, scratch_, 0, 2, scratch_, 1, 2);
+      float peak = 0;
+      for (float v : scratch_) peak = std::max(peak, std::abs(v));
+      if (peak < kQuiet) break;
+    }
+  }
+
+  void RenderInto(float* out, int frames) {
+    while (frames > 0) {
+      const int n = std::min(frames, kChunk);
+      fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
+      for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[i];
+      out += 2 * n;
+      frames -= n;
+    }
+  }
+
+  static constexpr int kChunk = 512;
+
+ private:
+  static constexpr int kMaxRing = 3 * AudioMixer::kRate;
+  static constexpr float kQuiet = 1e-5f;  // -100 dB
+
+  explicit Synth(int rate) {
+    made.store(true);
+    settings_ = NewGameSettings(rate);
+    if (!settings_) return;
+    synth_ = new_fluid_synth(settings_);
+    if (!synth_) return;
+    // FluidSynth holds every zone of every preset it loads; the game's own
+    // pieces use a sixth of the font's. Those presets only, 5 MiB less.
+    loaded_ = PresetsOfPieces(ProgramDirectory());
+    fontId_ = LoadSoundFont(synth_, settings_, SoundFontPath(), loaded_, whole_);
+    ready_ = fontId_ != FLUID_FAILED;
+  }
+
+  static std::set<Preset> PresetsOfPieces(const std::string& directory) {
+    std::set<Preset> all;
+    for (const auto& piece : PiecesIn(directory)) {
+      std::set<Preset> one = PresetsOfMidi(piece);
+      all.insert(one.begin(), one.end());
+    }
+    return all;
+  }
+  ~Synth() {
+    if (synth_) delete_fluid_synth(synth_);
+    if (settings_) delete_fluid_settings(settings_);
+  }
+
+  fluid_settings_t* settings_ = nullptr;
+  fluid_synth_t* synth_ = nullptr;
+  std::set<Preset> loaded_;  // the presets of the loaded font
+  int fontId_ = FLUID_FAILED;
+  bool whole_ = false;       // the whole font is loaded
+  bool ready_ = false;
+  float scratch_[2 * kChunk] = {};
+};
+
+}  // namespace
+
+void PrepareSynth() { Synth::Get(); }
+
+bool SynthMade() { return made.load(); }
+
+const std::string& SynthIdentity() {
+  static const std::string identity = [] {
+    const std::string font = SoundFontIdentity(SoundFontPath());
+    fluid_settings_t* settings = font.empty() ? nullptr : NewGameSettings(AudioMixer::kRate);
+    if (!settings) return std::string();
+    // Every setting of the synthesiser and the sequence player, as set above
+    // or left at this FluidSynth's defaults: a change to any of them is a new
+    // synthesiser whose recordings are not the old one's.
+    std::string text = std::string("fluidsynth ") + fluid_version_str() + " font " + font;
+    std::vector<std::pair<std::string, int>> names;
+    fluid_settings_foreach(settings, &names, [](void* data, const char* name, int type) {
+      const std::string n = name;
+      if (n.rfind("synth.", 0) == 0 || n.rfind("player.", 0) == 0)
+        static_cast<std::vector<std::pair<std::string, int>>*>(data)->emplace_back(n, type);
+    });
+    for (const auto& [name, type] : names) {
+      text += "\n" + name + "=";
+      if (type == FLUID_NUM_TYPE) {
+        double v = 0;
+        fluid_settings_getnum(settings, name.c_str(), &v);
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.17g", v);
+        text += buf;
+      } else if (type == FLUID_INT_TYPE) {
+        int v = 0;
+        fluid_settings_getint(settings, name.c_str(), &v);
+        text += std::to_string(v);
+      } else if (type == FLUID_STR_TYPE) {
+        char* v = nullptr;
+        if (fluid_settings_dupstr(settings, name.c_str(), &v) == FLUID_OK && v) {
+          text += v;
+          fluid_free(v);
+        }
+      }
+    }
+    delete_fluid_settings(settings);
+    return text;
+  }();
+  return identity;
+}
+
+bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, uint64_t& doneFrame) {
+  stereo.clear();
+  doneFrame = 0;
+  fluid_settings_t* settings = NewGameSettings(AudioMixer::kRate);
+  if (!settings) return false;
+  fluid_synth_t* synth = new_fluid_synth(settings);
+  fluid_player_t* player = nullptr;
+  bool ok = synth && fluid_synth_sfload(synth, SoundFontPath(), 1) != FLUID_FAILED;
+  if (ok) player = new_fluid_player(synth);
+  ok = ok && player && fluid_player_add_mem(player, piece.data(), piece.size()) == FLUID_OK;
+  // The game starts a piece from its top on a quiet synthesiser after making
+  // sure of the quiet (Synth::Reset): on a fresh one, one silent chunk.
+  float quiet[2 * Synth::kChunk];
+  if (ok) fluid_synth_write_float(synth, Synth::kChunk, quiet, 0, 2, quiet, 1, 2);
+  ok = ok && fluid_player_play(player) == FLUID_OK;
+  // FluidSynth's own block: the piece is over at the block its last event is
+  // played in, as the game sees it when it asks after each buffer it renders.
+  constexpr int kBlock = 64;
+  // The ring the game renders after the last event, and a buffer more.
+  const uint64_t ring = 3 * uint64_t(AudioMixer::kRate);
+  const uint64_t limit = uint64_t(60 * 60) * uint64_t(AudioMixer::kRate);
+  float block[2 * kBlock];
+  while (ok) {
+    const uint64_t frames = stereo.size() / 2;
+    if (doneFrame && frames >= doneFrame + ring) break;
+    if (frames >= limit) ok = false;
+    fluid_synth_write_float(synth, kBlock, block, 0, 2, block, 1, 2);
+    stereo.insert(stereo.end(), block, block + 2 * kBlock);
+    if (!doneFrame && fluid_player_get_status(player) == FLUID_PLAYER_DONE) doneFrame = stereo.size() / 2;
+  }
+  if (player) delete_fluid_player(player);
+  if (synth) delete_fluid_synth(synth);
+  delete_fluid_settings(settings);
+  return ok;
+}
+
+const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
+
+std::unique_ptr<MidiSequence> MidiSequence::Create(std::vector<uint8_t> file) {
+  Synth* synth = Synth::Get();
+  if (!synth) return nullptr;
+  synth->Cover(PresetsOfMidi(file));
+  std::unique_ptr<MidiSequence> seq(new MidiSequence());
+  seq->file_ = std::move(file);
+  if (!seq->MakePlayer()) return nullptr;
+  return seq;
+}
+
+MidiSequence::~MidiSequence() {
+  if (player_) delete_fluid_player(player_);
+}
+
+bool MidiSequence::MakePlayer() {
+  if (player_) delete_fluid_player(player_);
+  player_ = new_fluid_player(Synth::Get()->Handle());
+  if (!player_) return false;
+  if (fluid_player_add_mem(player_, file_.data(), file_.size()) != FLUID_OK) {
+    delete_fluid_player(player_);
+    player_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+void MidiSequence::Start() {
+  if (!player_) return;
+  // A piece from its top starts from a quiet synthesiser: nothing of a piece
+  // that was cut off waits in it (it is not rendered while nothing plays, so
+  // such a ring would come out as a click at the next start).
+  if (fluid_player_get_status(player_) == FLUID_PLAYER_READY) Synth::Get()->Reset();
+  fluid_player_play(player_);
+}
+
+void MidiSequence::Stop() {
+  if (player_) fluid_player_stop(player_);
+  fluid_synth_all_sounds_off(Synth::Get()->Handle(), -1);
+}
+
+bool MidiSequence::Rewind() {
+  Stop();
+  // A fresh player is cheap and starts exactly at the top.
+  return MakePlayer();
+}
+
+bool MidiSequence::Finished() const {
+  return !player_ || fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
+}
+
+void MidiSequence::RenderInto(float* out, int frames) { Synth::Get()->RenderInto(out, frames); }
+
+}  // namespace tv
