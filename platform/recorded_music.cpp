@@ -52,7 +52,8 @@ int OpenRegular(const std::string& path, struct stat& st) {
 std::string Clock(uint64_t frame, int rate) {
   const uint64_t tenths = frame * 10 / uint64_t(rate);
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%" PRIu64 ":%02" PRIu64 ".%" PRIu64, tenths / 600, tenths / 10 % 60, tenths % 10);
+  std::snprintf(buf, sizeof buf, "%" PRIu64 ":%02" PRIu64 ".%" PRIu64, tenths / 600, tenths / 10 % 60,
+                tenths % 10);
   return buf;
 }
 
@@ -150,7 +151,7 @@ std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int 
   std::string& problem = why ? *why : ignored;
   problem.clear();
   if (ReportedUnusable(path)) {
-    problem = "found damaged earlier in this run";
+    problem = "found unusable earlier in this run";
     return nullptr;
   }
   SF_INFO info{};
@@ -170,8 +171,9 @@ std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int 
   // and decodes it, then goes back to the top (docs/performance.md has the
   // cost). The decoder's buffers are thus made here, not on the audio thread.
   float last[2 * 2];
-  if (sf_seek(file->sf, info.frames - 1, SEEK_SET) != info.frames - 1 || sf_readf_float(file->sf, last, 2) != 1 ||
-      sf_error(file->sf) != SF_ERR_NO_ERROR || sf_seek(file->sf, 0, SEEK_SET) != 0) {
+  if (sf_seek(file->sf, info.frames - 1, SEEK_SET) != info.frames - 1 ||
+      sf_readf_float(file->sf, last, 2) != 1 || sf_error(file->sf) != SF_ERR_NO_ERROR ||
+      sf_seek(file->sf, 0, SEEK_SET) != 0) {
     problem = "cut short or damaged: its last frame does not decode";
     return nullptr;
   }

@@ -77,8 +77,8 @@ function(tarvolen_media_fuzzer name libs)
 endfunction()
 
 tarvolen_media_fuzzer(midi_fuzz "-lfluidsynth;-lsndfile"
-  ${PROJECT_SOURCE_DIR}/platform/midi_file.cpp ${PROJECT_SOURCE_DIR}/platform/media_files.cpp ${PROJECT_SOURCE_DIR}/platform/recorded_music.cpp ${PROJECT_SOURCE_DIR}/platform/file_report.cpp
-  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_media_midi.cpp
+  ${PROJECT_SOURCE_DIR}/platform/midi_file.cpp ${PROJECT_SOURCE_DIR}/platform/media_files.cpp ${PROJECT_SOURCE_DIR}/platform/recorded_music.cpp
+  ${PROJECT_SOURCE_DIR}/platform/file_report.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_media_midi.cpp
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_soundfont_subset.cpp ${PROJECT_SOURCE_DIR}/platform/file_read.cpp
   ${PROJECT_SOURCE_DIR}/platform/system.cpp)
 tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/wave_file.cpp)
