@@ -42,7 +42,8 @@ void TForm1::PlayMusic(const std::string& name) {
   try {
     PlayFile(M1, DataFile(name));
   } catch (const std::exception&) {
-    // Music is dropped silently; the game goes on.
+    // Music is dropped without a box (the media layer names the file on
+    // stderr, once); the game goes on.
   }
 }
 

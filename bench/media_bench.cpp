@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "platform/sound/media_player.h"
 #include "platform/sdl/sdl_media.h"
 #include "platform/sound/media_files.h"
+#include "platform/sound/recorded_music.h"
 
 namespace tv {
 namespace {
@@ -70,6 +72,22 @@ void BM_DecodeHitEffect(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(DecodeWave(file, 44100, pcm));
 }
 BENCHMARK(BM_DecodeHitEffect)->Unit(benchmark::kMicrosecond);
+
+// Opening a piece's recording alone (its header and the check that it is
+// whole), over the nine the build made.
+void BM_OpenRecording(benchmark::State& state) {
+  std::vector<std::string> paths;
+  for (const auto& entry : std::filesystem::directory_iterator(RecordingsDirectory(TARVOLEN_DATA_DIR)))
+    paths.push_back(entry.path().string());
+  if (paths.empty()) state.SkipWithError("no recordings beside the program");
+  size_t next = 0;
+  for (auto _ : state) {
+    if (paths.empty()) break;
+    benchmark::DoNotOptimize(RecordedPiece::Open(paths[next], 44100));
+    next = (next + 1) % paths.size();
+  }
+}
+BENCHMARK(BM_OpenRecording)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 }  // namespace
 }  // namespace tv

@@ -313,7 +313,7 @@ TEST_F(MediaFileRead, MissingEmptyAndDirectoryAreTold) {
   std::ofstream(Path("empty.wav")).close();
   EXPECT_EQ(ReadMediaFile(Path("empty.wav"), b), FileCheck::Empty);
   std::filesystem::create_directory(Path("folder.wav"));
-  EXPECT_EQ(ReadMediaFile(Path("folder.wav"), b), FileCheck::Unreadable);
+  EXPECT_EQ(ReadMediaFile(Path("folder.wav"), b), FileCheck::NotRegular);
 }
 
 // Each of these returns at once: none may block the game.
@@ -321,7 +321,8 @@ TEST_F(MediaFileRead, OnlyRegularFilesAreReadAndThoseUpToTheCap) {
   Bytes b;
   ASSERT_EQ(::mkfifo(Path("pipe.mid").c_str(), 0600), 0);
   EXPECT_EQ(ReadRegularFile(Path("pipe.mid"), 100, b), EINVAL);
-  EXPECT_EQ(ReadMediaFile(Path("pipe.mid"), b), FileCheck::Unreadable);
+  EXPECT_EQ(ReadMediaFile(Path("pipe.mid"), b), FileCheck::NotRegular);
+  EXPECT_EQ(ReadMediaFile("/dev/zero", b), FileCheck::NotRegular);
   EXPECT_EQ(ReadRegularFile("/dev/zero", 100, b), EINVAL);
   std::filesystem::create_directory(Path("folder.mid"));
   EXPECT_EQ(ReadRegularFile(Path("folder.mid"), 100, b), EISDIR);

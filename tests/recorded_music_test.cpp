@@ -141,17 +141,24 @@ TEST_F(DamagedRecording, WhatIsNotAWholeRecordingIsRefused) {
   EXPECT_FALSE(RecordedPiece::Open(Path("late.flac"), kRate)) << "its end lies past its last frame";
 }
 
-// Cut short, or with bytes changed anywhere: refused, or played to a quiet
-// end within its frames, never out of range.
+// Cut short (its header still promises the whole length): refused. With
+// bytes changed anywhere as well: refused, or played to a quiet end within
+// its frames, never out of range.
 TEST_F(DamagedRecording, ADamagedFileIsRefusedOrPlaysToAnEnd) {
+  ::testing::internal::CaptureStderr();  // a line for each file that breaks off
   for (uint32_t seed = 1; seed <= 150; ++seed) {
     std::mt19937 rng(seed);
     std::string bytes = good_;
     if (rng() % 2) bytes.resize(rng() % bytes.size());
     const int flips = int(rng() % 8);
     for (int i = 0; i < flips && !bytes.empty(); ++i) bytes[rng() % bytes.size()] = char(rng());
-    Write("damaged.flac", bytes);
-    auto piece = RecordedPiece::Open(Path("damaged.flac"), kRate);
+    // A name of its own: a file found damaged is refused for the rest of the run.
+    const std::string name = "damaged" + std::to_string(seed) + ".flac";
+    Write(name, bytes);
+    auto piece = RecordedPiece::Open(Path(name), kRate);
+    if (flips == 0 && bytes.size() < good_.size()) {
+      EXPECT_FALSE(piece) << "seed " << seed << ": cut short";
+    }
     if (!piece) continue;
     piece->Start();
     std::vector<float> out(2 * 4096);
@@ -163,6 +170,26 @@ TEST_F(DamagedRecording, ADamagedFileIsRefusedOrPlaysToAnEnd) {
     }
     EXPECT_TRUE(piece->Finished()) << "seed " << seed << ": 16 buffers cover the half second";
   }
+  ::testing::internal::GetCapturedStderr();
+}
+
+// Damage past the check at open (the same length, bytes changed inside) ends
+// the piece where it lies, is told once on stderr, and is refused from then on.
+TEST_F(DamagedRecording, DamageFoundInPlayIsToldOnceAndRefusedAfter) {
+  std::string bytes = good_;
+  for (size_t i = 0; i < 16; ++i) bytes[bytes.size() / 2 + i] ^= 0x5a;
+  Write("inner.flac", bytes);
+  auto piece = RecordedPiece::Open(Path("inner.flac"), kRate);
+  ASSERT_TRUE(piece) << "its end is whole";
+  ::testing::internal::CaptureStderr();
+  std::vector<float> out(2 * 1024);
+  piece->Start();
+  for (int block = 0; block < 32; ++block) piece->RenderInto(out.data(), 1024);
+  EXPECT_FALSE(RecordedPiece::Open(Path("inner.flac"), kRate));
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(piece->Finished());
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_EQ(err.rfind("tarvolen: " + Path("inner.flac") + ": ", 0), 0u) << err;
 }
 
 // The game's pieces all recorded: the synthesiser is never made, and its

@@ -1,7 +1,7 @@
 // Records the pieces beside the program ahead of time, with the synthesiser
 // and settings the game plays them with (platform/sound/recorded_music.h), so the
-// game plays them without synthesising. A piece already recorded under the
-// same name is kept; recordings of no current piece are removed. Without a
+// game plays them without synthesising. A piece already recorded whole under
+// the same name is kept; recordings of no current piece are removed. Without a
 // sound font nothing is recorded and the game synthesises as it plays.
 // Usage: render_music <program directory>
 #include <cstdio>
@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     }
     const std::string name = tv::RecordingName(piece, synth);
     current.insert(name);
-    if (fs::is_regular_file(out / name)) continue;
+    // Kept only if whole: a copy cut short would otherwise outlive every build.
+    if (tv::RecordedPiece::Open((out / name).string(), tv::AudioMixer::kRate)) continue;
     std::vector<float> stereo;
     uint64_t done = 0;
     // The game plays a piece without its recording too: a build that cannot

@@ -2,10 +2,10 @@
 // mixer of the one SDL audio device, with the pieces' recordings and FluidSynth.
 #include "platform/sdl/sdl_media.h"
 
-#include <filesystem>
 #include <memory>
 #include <vector>
 
+#include "platform/files/file_report.h"
 #include "platform/sound/media_files.h"
 #include "platform/sound/recorded_music.h"
 
@@ -25,23 +25,28 @@ std::string RecordingPath(const std::vector<uint8_t>& piece) {
   return RecordingsDirectory(ProgramDirectory()) + "/" + RecordingName(piece, synth);
 }
 
+// The whole recording of a piece, or null; a recording that is there but
+// cannot be played (cut short by a copy, say) is named on stderr.
+std::unique_ptr<RecordedPiece> OpenRecording(const std::string& recording) {
+  if (recording.empty()) return nullptr;
+  std::string why;
+  auto recorded = RecordedPiece::Open(recording, AudioDevice::kRate, &why);
+  if (!why.empty()) ReportUnusableFile(recording, why + "; the piece is synthesised instead");
+  return recorded;
+}
+
 // A piece recorded ahead plays its recording; any other is synthesised.
 std::unique_ptr<MidiRenderer> MakeRenderer(std::vector<uint8_t> piece) {
-  const std::string recording = RecordingPath(piece);
-  if (!recording.empty())
-    if (auto recorded = RecordedPiece::Open(recording, AudioDevice::kRate)) return recorded;
+  if (auto recorded = OpenRecording(RecordingPath(piece))) return recorded;
   return MidiSequence::Create(std::move(piece));
 }
 
-// Whether every piece beside the program has its recording: then the
+// Whether every piece beside the program has its whole recording: then the
 // synthesiser and its sound font need not be loaded at all.
 bool EveryPieceRecorded() {
   // A piece that does not open fails before any synthesiser is asked.
-  for (const auto& piece : PiecesIn(ProgramDirectory())) {
-    const std::string recording = RecordingPath(piece);
-    std::error_code ec;
-    if (recording.empty() || !std::filesystem::is_regular_file(recording, ec)) return false;
-  }
+  for (const auto& piece : PiecesIn(ProgramDirectory()))
+    if (!OpenRecording(RecordingPath(piece))) return false;
   return true;
 }
 

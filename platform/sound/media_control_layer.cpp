@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/files/file_report.h"
 #include "platform/sound/media_files.h"
 #include "platform/sound/sound_output.h"
 
@@ -30,6 +31,7 @@ constexpr uint32_t kErrNoSoundFont = kErrDriver + 4;
 constexpr uint32_t kErrUnreadable = kErrDriver + 5;
 constexpr uint32_t kErrTooLarge = kErrDriver + 6;
 constexpr uint32_t kErrTooManyDevices = kErrDriver + 7;
+constexpr uint32_t kErrNotRegular = kErrDriver + 8;
 
 struct CodeText {
   uint32_t code;
@@ -53,12 +55,14 @@ constexpr CodeText kTexts[] = {
     {kErrUnreadable, "The file cannot be read."},
     {kErrTooLarge, "The file is too large to be played."},
     {kErrTooManyDevices, "Too many devices are open."},
+    {kErrNotRegular, "The file is not a regular file."},
 };
 
 uint32_t CodeOf(FileCheck check) {
   switch (check) {
     case FileCheck::Ok: return 0;
     case FileCheck::NotFound: return MCIERR_FILE_NOT_FOUND;
+    case FileCheck::NotRegular: return kErrNotRegular;
     case FileCheck::Unreadable: return kErrUnreadable;
     case FileCheck::Empty: return kErrFileEmpty;
     case FileCheck::TooLarge: return kErrTooLarge;
@@ -71,6 +75,16 @@ uint32_t CodeOf(FileCheck check) {
 std::string Lower(std::string s) {
   for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
   return s;
+}
+
+// Whether an open failed for the file itself (what it holds, or that it is
+// missing): such a file is named on stderr. No audio device is the machine's
+// state, not the file's, and the game runs silent on it as documented.
+bool FileCannotBePlayed(uint32_t code) {
+  for (uint32_t c : {MCIERR_FILE_NOT_FOUND, kErrExtensionNotFound, kErrFileEmpty, kErrNotMidi, kErrNotWave,
+                     kErrNoSoundFont, kErrUnreadable, kErrTooLarge, kErrNotRegular})
+    if (code == c) return true;
+  return false;
 }
 
 // Only the rate's whole milliseconds: the same conversion for position and length,
@@ -116,7 +130,12 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
 
   uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, void* params) override {
     if (!params) return kErrNullParameterBlock;
-    if (command == MCI_OPEN) return Open(flags, *static_cast<MciOpenParms*>(params));
+    if (command == MCI_OPEN) {
+      auto& open = *static_cast<MciOpenParms*>(params);
+      const uint32_t err = Open(flags, open);
+      if (FileCannotBePlayed(err)) ReportUnusableFile(open.elementName, ErrorText(err));
+      return err;
+    }
     auto it = devices_.find(deviceId);
     if (it == devices_.end()) return MCIERR_INVALID_DEVICE_ID;
     Device& d = *it->second;

@@ -14,6 +14,8 @@ FileCheck ReadMediaFile(const std::string& path, std::vector<uint8_t>& bytes) {
     case ENOENT:
     case ENOTDIR:
     case ENAMETOOLONG: return FileCheck::NotFound;
+    case EISDIR:
+    case EINVAL: return FileCheck::NotRegular;
     case EFBIG: return FileCheck::TooLarge;
     default: return FileCheck::Unreadable;
   }

@@ -9,14 +9,15 @@ namespace tv {
 // Reading and checking the files a media device is opened on, before any
 // library sees them. No SDL here: any sound backend uses the same checks.
 
-enum class FileCheck { Ok, NotFound, Unreadable, Empty, TooLarge, NotMidi, NotWave };
+enum class FileCheck { Ok, NotFound, NotRegular, Unreadable, Empty, TooLarge, NotMidi, NotWave };
 
 // Music and sound files larger than this are refused with their error text
 // rather than read: a tune or an effect of the game is a few kilobytes, and a
 // huge file would stall every opening.
 constexpr size_t kMaxMediaFileBytes = size_t(16) << 20;
 
-// The whole file: a regular file only, never blocking (see ReadRegularFile).
+// The whole file: a regular file only, never blocking (see ReadRegularFile);
+// NotRegular for a directory, a pipe or a device in its place.
 FileCheck ReadMediaFile(const std::string& path, std::vector<uint8_t>& bytes);
 
 // Checks a Standard MIDI File (or a RIFF MIDI file, .rmi) strictly, and

@@ -6,10 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+
+#include "platform/files/file_report.h"
 
 namespace tv {
 
@@ -31,15 +35,26 @@ std::string Hex(uint64_t v) {
 }
 
 // A regular file opened without blocking: a pipe or a device in a
-// recording's place must not hang the game. -1 if not.
+// recording's place must not hang the game. -1 if not, with errno set
+// (EINVAL for what is not a regular file).
 int OpenRegular(const std::string& path, struct stat& st) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return -1;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  const int err = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
+  if (err != 0) {
     ::close(fd);
+    errno = err;
     return -1;
   }
   return fd;
+}
+
+std::string Clock(uint64_t frame, int rate) {
+  const uint64_t tenths = frame * 10 / uint64_t(rate);
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%" PRIu64 ":%02" PRIu64 ".%" PRIu64, tenths / 600, tenths / 10 % 60,
+                tenths % 10);
+  return buf;
 }
 
 constexpr const char* kDoneTag = "done=";
@@ -52,6 +67,27 @@ struct RecordedPiece::File {
   float scratch[2 * kBlock] = {};
   ~File() {
     if (sf) sf_close(sf);
+  }
+
+  // The decoder on `path` at its top, or null with `problem` set unless
+  // there is no such file.
+  static std::unique_ptr<File> Open(const std::string& path, SF_INFO& info, std::string& problem) {
+    struct stat st {};
+    const int fd = OpenRegular(path, st);
+    if (fd < 0) {
+      if (errno == EINVAL) problem = "not a regular file";
+      else if (errno != ENOENT && errno != ENOTDIR) problem = std::strerror(errno);
+      return nullptr;
+    }
+    auto file = std::make_unique<File>();
+    info = SF_INFO{};
+    file->sf = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
+    if (!file->sf) {
+      problem = std::string("unreadable as a recording (") + sf_strerror(nullptr) + ")";
+      ::close(fd);
+      return nullptr;
+    }
+    return file;
   }
 };
 
@@ -110,17 +146,18 @@ bool WriteRecording(const std::string& path, const std::vector<float>& stereo, i
   return ok && !ec;
 }
 
-std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int rate) {
-  struct stat st {};
-  const int fd = OpenRegular(path, st);
-  if (fd < 0) return nullptr;
-  auto file = std::make_unique<File>();
-  SF_INFO info{};
-  file->sf = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
-  if (!file->sf) {
-    ::close(fd);
+std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int rate, std::string* why) {
+  std::string ignored;
+  std::string& problem = why ? *why : ignored;
+  problem.clear();
+  if (ReportedUnusable(path)) {
+    problem = "found unusable earlier in this run";
     return nullptr;
   }
+  SF_INFO info{};
+  auto file = File::Open(path, info, problem);
+  if (!file) return nullptr;
+  problem = "not a recording made for this game's output (its format, rate or end mark)";
   if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_FLAC || info.channels != 2 || info.samplerate != rate ||
       info.frames <= 0)
     return nullptr;
@@ -129,8 +166,22 @@ std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int 
   char extra = 0;
   if (!comment || std::sscanf(comment, "done=%llu%c", &done, &extra) != 1 || done > uint64_t(info.frames))
     return nullptr;
+  // The header promises the length; a copy cut short keeps it. Its last frame
+  // decoded proves the rest is there: the decoder finds it by a few probes
+  // and decodes it, then goes back to the top (docs/performance.md has the
+  // cost). The decoder's buffers are thus made here, not on the audio thread.
+  float last[2 * 2];
+  if (sf_seek(file->sf, info.frames - 1, SEEK_SET) != info.frames - 1 ||
+      sf_readf_float(file->sf, last, 2) != 1 || sf_error(file->sf) != SF_ERR_NO_ERROR ||
+      sf_seek(file->sf, 0, SEEK_SET) != 0) {
+    problem = "cut short or damaged: its last frame does not decode";
+    return nullptr;
+  }
+  problem.clear();
   std::unique_ptr<RecordedPiece> piece(new RecordedPiece());
   piece->file_ = std::move(file);
+  piece->path_ = path;
+  piece->rate_ = rate;
   piece->frames_ = uint64_t(info.frames);
   piece->done_ = done;
   return piece;
@@ -162,17 +213,30 @@ bool RecordedPiece::Finished() const { return halted_ || position_ >= done_; }
 void RecordedPiece::RenderInto(float* out, int frames) {
   while (playing_ && frames > 0 && position_ < frames_) {
     const int want = int(std::min<uint64_t>(uint64_t(std::min(frames, kBlock)), frames_ - position_));
-    const sf_count_t got = sf_readf_float(file_->sf, file_->scratch, want);
-    if (got <= 0) {
-      // A damaged stretch ends the recording: what follows is silence.
-      position_ = frames_;
-      break;
-    }
+    const sf_count_t got = std::max<sf_count_t>(sf_readf_float(file_->sf, file_->scratch, want), 0);
     for (sf_count_t i = 0; i < 2 * got; ++i) out[i] += file_->scratch[i];
     out += 2 * got;
     frames -= int(got);
     position_ += uint64_t(got);
+    if (sf_error(file_->sf) != SF_ERR_NO_ERROR) {
+      BreakOff(sf_strerror(file_->sf));
+      break;
+    }
+    if (got < want) {
+      BreakOff("the file ends early");
+      break;
+    }
   }
+}
+
+// Not handed to the synthesiser here: this is the audio thread, with the
+// device locked, and the synthesiser may not even be loaded (every piece
+// recorded); loading its sound font here would stall the sound and the game.
+// The piece ends as a damaged file does, and its next opening is synthesised.
+void RecordedPiece::BreakOff(const char* cause) {
+  ReportUnusableFile(path_, "the recording breaks off at " + Clock(position_, rate_) + " (" + cause +
+                                "): the piece stops there and is synthesised from its next start");
+  position_ = frames_;
 }
 
 }  // namespace tv

@@ -38,8 +38,12 @@ bool WriteRecording(const std::string& path, const std::vector<float>& stereo, i
 // and rings on after it), streamed from the file a block at a time.
 class RecordedPiece final : public MidiRenderer {
  public:
-  // Null unless `path` is a regular file holding a whole, valid recording at `rate`.
-  static std::unique_ptr<RecordedPiece> Open(const std::string& path, int rate);
+  // Null unless `path` is a regular file holding a whole, valid recording at
+  // `rate`: its last frame is decoded here, since a copy cut short keeps the
+  // header that promises the whole length. `why` (if given) says what is
+  // wrong with a file that is there; it stays empty when there is none. A
+  // recording found damaged in this run is refused.
+  static std::unique_ptr<RecordedPiece> Open(const std::string& path, int rate, std::string* why = nullptr);
   ~RecordedPiece() override;
   RecordedPiece(const RecordedPiece&) = delete;
   RecordedPiece& operator=(const RecordedPiece&) = delete;
@@ -55,8 +59,13 @@ class RecordedPiece final : public MidiRenderer {
  private:
   RecordedPiece() = default;
 
+  // Damage met while playing: the piece ends there, and stderr says so.
+  void BreakOff(const char* cause);
+
   struct File;
   std::unique_ptr<File> file_;
+  std::string path_;
+  int rate_ = 0;
   uint64_t frames_ = 0;    // frames in the recording
   uint64_t done_ = 0;      // the frame the piece's last event is played at
   uint64_t position_ = 0;  // frames rendered so far

@@ -3,12 +3,15 @@
 // tune, with the same notices and the same samples the SDL device would get.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/sound/media_player.h"
 #include "platform/sound/audio_mixer.h"
+#include "platform/base/exceptions.h"
 #include "platform/headless/recording_audio.h"
 #include "platform/sound/media_files.h"
 #include "platform/sound/sound_output.h"
@@ -87,6 +90,24 @@ TEST_F(PortableMedia, ATuneIsRenderedFromItsStartAndTheDeviceGoesWhenAllIsQuiet)
   for (int i = 0; i < 1000 && out.Running(); ++i) out.Pull(4410);
   EXPECT_FALSE(out.Running());
   EXPECT_TRUE(Ended());
+}
+
+// The game drops a file it cannot play and goes on silent; stderr names it
+// with the layer's text, once however often the game opens it again.
+TEST_F(PortableMedia, AFileThatCannotBePlayedIsNamedOnStderrOnce) {
+  char dir[] = "/tmp/tarvolen-unplayable-XXXXXX";
+  ASSERT_TRUE(mkdtemp(dir));
+  const std::string broken = std::string(dir) + "/0.mid", big = std::string(dir) + "/hit.wav";
+  std::ofstream(broken) << "MThd and no more";
+  std::ofstream(big).close();
+  std::filesystem::resize_file(big, kMaxMediaFileBytes + 1);
+  ::testing::internal::CaptureStderr();
+  for (int round = 0; round < 3; ++round)
+    for (const std::string& file : {broken, big}) EXPECT_THROW(Play(file), EMCIDeviceError);
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  std::filesystem::remove_all(dir);
+  EXPECT_EQ(err, "tarvolen: " + broken + ": The file is not a valid MIDI file.\n" + "tarvolen: " + big +
+                     ": The file is too large to be played.\n");
 }
 
 }  // namespace
