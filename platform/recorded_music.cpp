@@ -116,11 +116,10 @@ std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int 
   if (fd < 0) return nullptr;
   auto file = std::make_unique<File>();
   SF_INFO info{};
+  // Failing, libsndfile closes fd itself: closing it again could close a
+  // descriptor another thread has just been given.
   file->sf = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
-  if (!file->sf) {
-    ::close(fd);
-    return nullptr;
-  }
+  if (!file->sf) return nullptr;
   if ((info.format & SF_FORMAT_TYPEMASK) != SF_FORMAT_FLAC || info.channels != 2 || info.samplerate != rate ||
       info.frames <= 0)
     return nullptr;
