@@ -22,7 +22,7 @@ constexpr size_t kMaxJournalBytes = size_t(256) << 20;
 // --- recording ---
 
 JournalRecorder::JournalRecorder(Backend& inner, const std::string& path) : ForwardingBackend(inner) {
-  out_ = std::fopen(path.c_str(), "w");
+  out_ = std::fopen(path.c_str(), "we");
   if (!out_) throw std::runtime_error("cannot create the journal " + path);
   std::fprintf(out_, "%s\n", kMagic);
 }

@@ -87,7 +87,10 @@ bool WriteRecording(const std::string& path, const std::vector<float>& stereo, i
   info.samplerate = rate;
   info.channels = 2;
   info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-  SNDFILE* sf = sf_open(part.c_str(), SFM_WRITE, &info);
+  // Opened here, close-on-exec; libsndfile's own open is not.
+  const int fd = ::open(part.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  SNDFILE* sf = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);  // closes fd when it fails
   if (!sf) return false;
   const std::string comment = kDoneTag + std::to_string(doneFrame);
   bool ok = sf_set_string(sf, SF_STR_COMMENT, comment.c_str()) == 0;

@@ -11,7 +11,7 @@ namespace {
 // Writes `height` rows of 0x??RRGGBB pixels; the top byte is the alpha when `alpha` is set.
 bool WritePng(const std::string& path, int width, int height, const uint32_t* pixels, bool alpha) {
   if (width <= 0 || height <= 0) return false;
-  FILE* f = std::fopen(path.c_str(), "wb");
+  FILE* f = std::fopen(path.c_str(), "wbe");
   if (!f) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
