@@ -235,10 +235,11 @@ TEST_F(PictureFile, DirectoryGivesTheOpenError) {
   EXPECT_EQ(OpenErrorText(path), "Cannot open file \"" + path + "\". Is a directory");
 }
 
-TEST_F(PictureFile, PipeGivesTheOpenErrorWithoutWaiting) {
+TEST_F(PictureFile, PipeOrDeviceGivesTheOpenErrorWithoutWaiting) {
   std::string path = (dir_ / "4.bmp").string();
   ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-  EXPECT_EQ(OpenErrorText(path), "Cannot open file \"" + path + "\". Invalid argument");
+  EXPECT_EQ(OpenErrorText(path), "Cannot open file \"" + path + "\". Not a regular file");
+  EXPECT_EQ(OpenErrorText("/dev/null"), "Cannot open file \"/dev/null\". Not a regular file");
 }
 
 TEST_F(PictureFile, UnreadableFileGivesTheOpenError) {
@@ -258,7 +259,11 @@ void Poke32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
 }
 
 TEST_F(PictureFile, EmptyTruncatedOrForeignFilesAreNotValid) {
+  ::testing::internal::CaptureStderr();
   EXPECT_EQ(InvalidText({}), kNotValid);
+  // The box's text names no file: stderr does, and says what the decoder found.
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "tarvolen: " + (dir_ / "p.bmp").string() + ": Bitmap image is not valid (the file is empty).\n");
   EXPECT_EQ(InvalidText({'B', 'M'}), kNotValid);
   std::vector<uint8_t> valid = Valid24();
   ASSERT_EQ(InvalidText(valid), "loaded");

@@ -1,11 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <numeric>
 
+#include "platform/sound/audio_mixer.h"
 #include "platform/toolkit/codepage.h"
 #include "platform/toolkit/msgbox_layout.h"
+#include "platform/sound/recorded_music.h"
 #include "platform/sdl/sdl_text.h"
+#include "platform/files/system.h"
 
 namespace tv {
 namespace {
@@ -124,6 +135,34 @@ TEST_F(TextRender, CodePageCharactersAreDrawnNotDropped) {
   // e-acute and the euro sign are characters of the game's code page.
   EXPECT_GT(text_->Render(Sans(), "caf\xE9").width, text_->Render(Sans(), "caf").width);
   EXPECT_GT(text_->Render(FontSpec{"Verdana", -11, false}, "\x80").width, 0);
+}
+
+// The link's browser inherits nothing of the game: not its fonts, not a recording it
+// streams, not the child's own /dev/null: 0, 1, 2 and ls's own reading of /proc.
+TEST_F(TextRender, TheLinksOpenerHasOnlyTheStandardStreamsOpen) {
+  text_->Render(Sans(), "x");
+  text_->Render(FontSpec{"Verdana", -11, false}, "x");
+  const auto recording = *std::filesystem::directory_iterator(RecordingsDirectory(TARVOLEN_DATA_DIR));
+  const auto piece = RecordedPiece::Open(recording.path().string(), AudioMixer::kRate);  // held open
+  ASSERT_TRUE(piece);
+  const std::string dir = ::testing::TempDir() + "opener_" + std::to_string(::getpid());
+  const std::string path = std::getenv("PATH");
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/xdg-open") << "#!/bin/sh\nexec /bin/ls -ln /proc/self/fd >\"$1\"\n";
+  std::filesystem::permissions(dir + "/xdg-open", std::filesystem::perms::owner_all);
+  ASSERT_EQ(::mkfifo((dir + "/fds").c_str(), 0600), 0);
+  const int in = ::open((dir + "/fds").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ::setenv("PATH", dir.c_str(), 1);  // the test's xdg-open
+  ShellOpen(dir + "/fds");
+  ::setenv("PATH", path.c_str(), 1);
+  pollfd ready{in, POLLIN, 0};
+  char buf[4096];  // ls writes its few lines in one go as it ends
+  const ssize_t got = ::poll(&ready, 1, 10000) > 0 ? ::read(in, buf, sizeof buf) : 0;
+  const std::string listing(buf, size_t(std::max<ssize_t>(got, 0)));
+  ::close(in);
+  std::filesystem::remove_all(dir);
+  EXPECT_NE(listing.find(" 2 -> /dev/null"), std::string::npos) << listing;
+  EXPECT_EQ(std::count(listing.begin(), listing.end(), '>'), 4) << listing;
 }
 
 TEST(CodePage, MapsTheWesternPageToUtf8) {

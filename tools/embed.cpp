@@ -3,8 +3,6 @@
 //   embed IN OUT NAMESPACE NAME
 // defines `const uint8_t NAMESPACE::NAME[]` and `const size_t NAMESPACE::NAMESize`.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,12 +11,21 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s IN OUT NAMESPACE NAME\n", argv[0]);
     return 2;
   }
-  std::ifstream in(argv[1], std::ios::binary);
+  FILE* in = std::fopen(argv[1], "rbe");
   if (!in) {
     std::perror(argv[1]);
     return 1;
   }
-  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<unsigned char> bytes;
+  unsigned char chunk[65536];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  const bool readError = std::ferror(in) != 0;
+  std::fclose(in);
+  if (readError) {
+    std::perror(argv[1]);
+    return 1;
+  }
   if (bytes.empty()) {
     std::fprintf(stderr, "%s: empty input\n", argv[1]);
     return 1;
@@ -39,7 +46,7 @@ int main(int argc, char** argv) {
 
   // Write beside and rename, so an interrupted build leaves no half file.
   const std::string out = argv[2], tmp = out + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
+  FILE* f = std::fopen(tmp.c_str(), "wbe");
   if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0 ||
       std::rename(tmp.c_str(), out.c_str()) != 0) {
     std::perror(out.c_str());

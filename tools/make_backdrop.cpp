@@ -269,7 +269,7 @@ int main(int argc, char** argv) {
 
   // Write beside and rename, so an interrupted build leaves no half file.
   const std::string out = argv[1], tmp = out + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
+  FILE* f = std::fopen(tmp.c_str(), "wbe");
   if (!f || std::fwrite(jpeg.data(), 1, jpeg.size(), f) != jpeg.size() || std::fclose(f) != 0 ||
       std::rename(tmp.c_str(), out.c_str()) != 0) {
     std::perror(out.c_str());

@@ -1,12 +1,15 @@
 // Writes hit.wav, the sound of a ball striking a launcher: a falling low
 // thump under a short burst of dull noise, mono 16-bit PCM.
 // Usage: make_hit <output file>
+#include <fcntl.h>
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -86,9 +89,12 @@ int main(int argc, char** argv) {
   info.samplerate = kRate;
   info.channels = 1;
   info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-  SNDFILE* file = sf_open(argv[1], SFM_WRITE, &info);
+  // Opened here, close-on-exec; libsndfile's own open is not. It closes fd when it fails.
+  const int fd = ::open(argv[1], O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  SNDFILE* file = fd < 0 ? nullptr : sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
   if (!file) {
-    std::fprintf(stderr, "make_hit: cannot write %s: %s\n", argv[1], sf_strerror(nullptr));
+    std::fprintf(stderr, "make_hit: cannot write %s: %s\n", argv[1],
+                 fd < 0 ? std::strerror(errno) : sf_strerror(nullptr));
     return 1;
   }
   const sf_count_t written = sf_writef_float(file, pcm.data(), sf_count_t(pcm.size()));

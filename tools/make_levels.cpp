@@ -14,7 +14,7 @@ namespace {
 bool Save(const tv::Bitmap& b, const std::string& path) {
   const std::string bytes = tv::BmpBytes(b);
   const std::string tmp = path + ".tmp";
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
+  std::FILE* f = std::fopen(tmp.c_str(), "wbe");
   if (!f) return false;
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = std::fclose(f) == 0 && ok;

@@ -1,6 +1,7 @@
 #pragma once
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace tv {
 
@@ -17,7 +18,14 @@ class EFOpenError : public Exception {
   using Exception::Exception;
 };
 class EInvalidGraphic : public Exception {
-  using Exception::Exception;
+ public:
+  explicit EInvalidGraphic(const std::string& msg, std::string detail = {})
+      : Exception(msg), detail_(std::move(detail)) {}
+  // What the decoder found wrong, for the log; the box shows the message alone.
+  const std::string& Detail() const { return detail_; }
+
+ private:
+  std::string detail_;
 };
 class EOutOfResources : public Exception {
   using Exception::Exception;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace tv {
 namespace {
@@ -46,5 +47,7 @@ int ReadRegularFile(const std::string& path, size_t maxBytes, std::vector<uint8_
   bytes.resize(got);
   return 0;
 }
+
+std::string ReadFailureText(int err) { return err == EINVAL ? "Not a regular file" : std::strerror(err); }
 
 }  // namespace tv

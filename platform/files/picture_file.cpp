@@ -2,7 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <stdexcept>
 #include <vector>
 
@@ -13,6 +13,14 @@ namespace tv {
 namespace {
 
 std::atomic<BitmapDecoder> g_decoder{nullptr};
+
+// The box shows the toolkit's text, which may not name the file; the log line
+// names it and says what was found wrong. The texts here (the loader's and
+// strerror's) end in a letter, so the full stop the box adds is added here too.
+void Log(const std::string& path, const std::string& text, const std::string& detail = {}) {
+  const std::string why = detail.empty() ? text : text + " (" + detail + ")";
+  std::fprintf(stderr, "tarvolen: %s: %s.\n", path.c_str(), why.c_str());
+}
 
 }  // namespace
 
@@ -28,9 +36,20 @@ Bitmap LoadBitmapFile(const std::string& path) {
   std::vector<uint8_t> bytes;
   // Opened without blocking, so a named pipe in the picture's place cannot hang the game.
   const int err = ReadRegularFile(path, kMaxBitmapFileBytes, bytes);
-  if (err == EFBIG) throw EInvalidGraphic("Bitmap image is not valid");
-  if (err) throw EFOpenError("Cannot open file \"" + path + "\". " + std::strerror(err));
-  return DecodeBitmap(bytes.data(), bytes.size());
+  if (err && err != EFBIG) {
+    Log(path, ReadFailureText(err));
+    throw EFOpenError("Cannot open file \"" + path + "\". " + ReadFailureText(err));
+  }
+  try {
+    if (err == EFBIG) {
+      const std::string limit = std::to_string(kMaxBitmapFileBytes >> 20);
+      throw EInvalidGraphic("Bitmap image is not valid", "over " + limit + " MB");
+    }
+    return DecodeBitmap(bytes.data(), bytes.size());
+  } catch (const EInvalidGraphic& e) {
+    Log(path, e.what(), e.Detail());
+    throw;
+  }
 }
 
 }  // namespace tv

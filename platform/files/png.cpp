@@ -39,7 +39,7 @@ void Warning(png_structp, png_const_charp) {}
 int WritePng(const std::string& path, int width, int height, const uint32_t* pixels, bool alpha) {
   if (width <= 0 || height <= 0) return EINVAL;
   Sink sink;
-  sink.file = std::fopen(path.c_str(), "wb");
+  sink.file = std::fopen(path.c_str(), "wbe");
   if (!sink.file) return errno;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Error, Warning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;

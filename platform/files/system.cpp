@@ -1,5 +1,6 @@
 #include "platform/files/system.h"
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,6 +45,18 @@ std::string FindOnPath(const char* name) {
   return {};
 }
 
+// In the child between fork and exec: async-signal-safe calls only. Every
+// descriptor above the standard three goes, whoever opened it and however
+// (a library's own files are not close-on-exec).
+void CloseInheritedDescriptors() {
+  if (close_range(3, ~0U, 0) == 0) return;
+  // A kernel before 5.9: each number up to the limit.
+  struct rlimit limit {};
+  const rlim_t end =
+      getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY ? limit.rlim_cur : 65536;
+  for (rlim_t fd = 3; fd < end; ++fd) close(int(fd));
+}
+
 }  // namespace
 
 void ShellOpen(const std::string& target) {
@@ -56,12 +69,16 @@ void ShellOpen(const std::string& target) {
   if (child < 0) return;
   if (child == 0) {
     if (fork() == 0) {
+      // Not close-on-exec: with a standard stream closed it may itself be 0, 1 or 2,
+      // which dup2 would leave flagged; the original above 2 is closed below.
       const int null = open("/dev/null", O_RDWR);
       if (null >= 0) {
         dup2(null, 0);
         dup2(null, 1);
         dup2(null, 2);
+        if (null > 2) close(null);
       }
+      CloseInheritedDescriptors();
       execv(argv[0], argv.data());
       _exit(127);
     }

@@ -118,7 +118,7 @@ std::optional<SoundFontSubset> MakeSoundFontSubset(const std::string& path, cons
   out.path = path;
   std::vector<uint8_t> hydra;
   {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = std::fopen(path.c_str(), "rbe");
     if (!file) return std::nullopt;
     uint8_t head[12];
     bool ok = std::fread(head, 1, 12, file) == 12 && std::memcmp(head, "RIFF", 4) == 0 &&
@@ -274,7 +274,7 @@ struct Reader {
 void* Open(const char* name) {
   auto r = std::make_unique<Reader>();
   r->subset = Find(name);
-  r->file = std::fopen(r->subset ? r->subset->path.c_str() : name, "rb");
+  r->file = std::fopen(r->subset ? r->subset->path.c_str() : name, "rbe");
   if (!r->file) return nullptr;
   if (r->subset) {
     r->bodyEnd = r->subset->bodyEnd;

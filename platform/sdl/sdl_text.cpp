@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <string>
 #include <tuple>
 
 #include "platform/toolkit/codepage.h"
@@ -25,6 +26,22 @@ struct LoadedFont {
 // The fonts of the desktop's "MS Sans Serif" heights lie in separate faces of
 // one file; height -11 (character height 11) is the 13-pixel cell.
 double CharHeightOfCell(int cell) { return cell * 11.0 / 13.0; }
+
+// SDL_ttf's own opening (SDL_RWFromFile) leaves the font file open across
+// exec, into the browser the link starts: opened here close-on-exec instead.
+TTF_Font* OpenFontFile(const std::string& path, int size, long index) {
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
+  if (!file) {
+    SDL_SetError("cannot open %s", path.c_str());
+    return nullptr;
+  }
+  SDL_RWops* rw = SDL_RWFromFP(file, SDL_TRUE);
+  if (!rw) {
+    std::fclose(file);
+    return nullptr;
+  }
+  return TTF_OpenFontIndexRW(rw, 1, size, index);  // closes the file on failure too
+}
 
 class SdlTextRenderer : public TextRenderer {
  public:
@@ -88,7 +105,7 @@ class SdlTextRenderer : public TextRenderer {
     // At SDL_ttf's 72 dots per inch a point is a pixel: a negative height is
     // the em size in pixels. A positive one is the cell; scale to reach it.
     int size = std::max(1, h < 0 ? -h : h);
-    f.font = TTF_OpenFontIndex(file->path.c_str(), size, file->index);
+    f.font = OpenFontFile(file->path, size, file->index);
     if (!f.font) return f;
     if (h > 0) {
       int cell = TTF_FontHeight(f.font);
@@ -103,7 +120,7 @@ class SdlTextRenderer : public TextRenderer {
     LoadedFont best;
     double bestDiff = 1e9;
     for (long index = 0; index < 16; ++index) {
-      TTF_Font* font = TTF_OpenFontIndex(path.c_str(), 0, index);
+      TTF_Font* font = OpenFontFile(path, 0, index);
       if (!font) break;
       int cell = TTF_FontHeight(font);
       double diff = h < 0 ? std::abs(CharHeightOfCell(cell) + h) : std::abs(cell - h);

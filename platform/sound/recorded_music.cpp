@@ -81,10 +81,11 @@ struct RecordedPiece::File {
     }
     auto file = std::make_unique<File>();
     info = SF_INFO{};
+    // Failing, libsndfile closes fd itself: closing it again could close a
+    // descriptor another thread has just been given.
     file->sf = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
     if (!file->sf) {
       problem = std::string("unreadable as a recording (") + sf_strerror(nullptr) + ")";
-      ::close(fd);
       return nullptr;
     }
     return file;
@@ -123,7 +124,10 @@ bool WriteRecording(const std::string& path, const std::vector<float>& stereo, i
   info.samplerate = rate;
   info.channels = 2;
   info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-  SNDFILE* sf = sf_open(part.c_str(), SFM_WRITE, &info);
+  // Opened here, close-on-exec; libsndfile's own open is not.
+  const int fd = ::open(part.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  SNDFILE* sf = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);  // closes fd when it fails
   if (!sf) return false;
   const std::string comment = kDoneTag + std::to_string(doneFrame);
   bool ok = sf_set_string(sf, SF_STR_COMMENT, comment.c_str()) == 0;

@@ -66,7 +66,7 @@ class Fields {
 // --- recording ---
 
 JournalRecorder::JournalRecorder(Backend& inner, const std::string& path) : ForwardingBackend(inner), path_(path) {
-  out_ = std::fopen(path.c_str(), "w");
+  out_ = std::fopen(path.c_str(), "we");
   if (!out_) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
   Put("%s\n", kMagic);
 }
