@@ -12,7 +12,9 @@
 
 #include "assets/disc.h"
 #include "platform/base/exceptions.h"
+#include "platform/files/atomic_file.h"
 #include "platform/files/picture_file.h"
+#include "platform/files/png.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "tests/fuzz/bmp_writer.h"
 
@@ -117,6 +119,29 @@ void ExpectPixels(const Bitmap& got, const Bitmap& want) {
   ASSERT_EQ(got.height, want.height);
   for (int y = 0; y < want.height; ++y)
     for (int x = 0; x < want.width; ++x) EXPECT_EQ(got.At(x, y), want.At(x, y)) << x << "," << y;
+}
+
+// Pictures and every generated file are written whole or not at all: a file
+// in place is replaced only once its successor is complete, and a device in
+// a file's place is written to, never renamed over.
+TEST(AtomicFile, ReplacesWholeLeavesNoTemporaryAndNeverRenamesOverADevice) {
+  const std::filesystem::path dir = ::testing::TempDir() + "tarvolen_atomic";
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "x.png").string();
+  std::ofstream(path) << "old";
+  Bitmap picture;
+  picture.width = picture.height = 2;
+  picture.pixels.assign(4, 0x123456);
+  EXPECT_EQ(SavePng(picture, path), 0);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "a temporary file was left";
+  EXPECT_GT(std::filesystem::file_size(path), 3u);
+  EXPECT_EQ(SavePng(picture, "/dev/full"), ENOSPC);
+  EXPECT_EQ(WriteWholeFile("/dev/full", "bytes"), ENOSPC);
+  struct stat st {};
+  ASSERT_EQ(::stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device was replaced";
+  EXPECT_NE(WriteWholeFile((dir / "no" / "such").string(), "bytes"), 0);
+  std::filesystem::remove_all(dir);
 }
 
 TEST_F(PictureFile, ShippedLevelPicturesLoadAsDrawn) {

@@ -3,8 +3,11 @@
 //   embed IN OUT NAMESPACE NAME
 // defines `const uint8_t NAMESPACE::NAME[]` and `const size_t NAMESPACE::NAMESize`.
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "platform/files/atomic_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 5) {
@@ -44,12 +47,9 @@ int main(int argc, char** argv) {
   }
   text += "\n};\nconst size_t " + name + "Size = sizeof(" + name + ");\n\n}  // namespace " + ns + "\n";
 
-  // Write beside and rename, so an interrupted build leaves no half file.
-  const std::string out = argv[2], tmp = out + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wbe");
-  if (!f || std::fwrite(text.data(), 1, text.size(), f) != text.size() || std::fclose(f) != 0 ||
-      std::rename(tmp.c_str(), out.c_str()) != 0) {
-    std::perror(out.c_str());
+  // Whole or not at all, so an interrupted build leaves no half file.
+  if (int err = tv::WriteWholeFile(argv[2], text)) {
+    std::fprintf(stderr, "%s: %s\n", argv[2], std::strerror(err));
     return 1;
   }
   return 0;

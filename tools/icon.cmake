@@ -1,9 +1,9 @@
 # The program icon as PNGs for the desktop's icon theme, drawn from the same
 # pixel table as the window icon and written by the program's own PNG writer.
 add_executable(make_icon ${CMAKE_CURRENT_LIST_DIR}/make_icon.cpp ${PROJECT_SOURCE_DIR}/assets/pictures.cpp
-  ${PROJECT_SOURCE_DIR}/assets/disc.cpp ${PROJECT_SOURCE_DIR}/platform/files/png.cpp)
+  ${PROJECT_SOURCE_DIR}/assets/disc.cpp)
 tarvolen_target(make_icon)
-target_link_libraries(make_icon PRIVATE PNG::PNG)
+target_link_libraries(make_icon PRIVATE tarvolen_files)
 set_target_properties(make_icon PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 set(TARVOLEN_ICON_SIZES 24 32 48 64 128 256)

@@ -10,11 +10,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
+
+#include "platform/files/atomic_file.h"
 
 namespace {
 
@@ -267,12 +270,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // Write beside and rename, so an interrupted build leaves no half file.
-  const std::string out = argv[1], tmp = out + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wbe");
-  if (!f || std::fwrite(jpeg.data(), 1, jpeg.size(), f) != jpeg.size() || std::fclose(f) != 0 ||
-      std::rename(tmp.c_str(), out.c_str()) != 0) {
-    std::perror(out.c_str());
+  // Whole or not at all, so an interrupted build leaves no half file.
+  if (int err = tv::WriteWholeFile(argv[1], std::string_view(reinterpret_cast<const char*>(jpeg.data()), jpeg.size()))) {
+    std::fprintf(stderr, "%s: %s\n", argv[1], std::strerror(err));
     return 1;
   }
   return 0;

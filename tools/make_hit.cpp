@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/files/atomic_file.h"
+
 namespace {
 
 constexpr int kRate = 44100;
@@ -90,7 +92,8 @@ int main(int argc, char** argv) {
   info.channels = 1;
   info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
   // Opened here, close-on-exec; libsndfile's own open is not. It closes fd when it fails.
-  const int fd = ::open(argv[1], O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  tv::AtomicFile out(argv[1]);
+  const int fd = ::open(out.WritePath().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   SNDFILE* file = fd < 0 ? nullptr : sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
   if (!file) {
     std::fprintf(stderr, "make_hit: cannot write %s: %s\n", argv[1],
@@ -99,7 +102,7 @@ int main(int argc, char** argv) {
   }
   const sf_count_t written = sf_writef_float(file, pcm.data(), sf_count_t(pcm.size()));
   const int closed = sf_close(file);
-  if (written != sf_count_t(pcm.size()) || closed != 0) {
+  if (written != sf_count_t(pcm.size()) || closed != 0 || out.Commit() != 0) {
     std::fprintf(stderr, "make_hit: cannot write %s\n", argv[1]);
     return 1;
   }

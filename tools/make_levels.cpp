@@ -5,21 +5,14 @@
 #include <cstring>
 #include <string>
 
+#include "platform/files/atomic_file.h"
 #include "assets/disc.h"
 #include "platform/files/bmp.h"
 
 namespace {
 
-// Writes beside and renames, so an interrupted build leaves no half file.
-bool Save(const tv::Bitmap& b, const std::string& path) {
-  const std::string bytes = tv::BmpBytes(b);
-  const std::string tmp = path + ".tmp";
-  std::FILE* f = std::fopen(tmp.c_str(), "wbe");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  return ok && std::rename(tmp.c_str(), path.c_str()) == 0;
-}
+// Whole or not at all, so an interrupted build leaves no half file.
+bool Save(const tv::Bitmap& b, const std::string& path) { return tv::WriteWholeFile(path, tv::BmpBytes(b)) == 0; }
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/atomic_file.h"
 #include "tools/music_score.h"
 
 namespace tv {
@@ -244,7 +245,8 @@ void Write(const Piece& piece, const std::string& path) {
     for (const auto& m : msgs) Add(track, m.tick, m.bytes);
     if (smf_track_add_eot_pulses(track, int(end)) != 0) throw std::runtime_error("end of track");
   }
-  if (smf_set_format(smf, 1) != 0 || smf_save(smf, path.c_str()) != 0) {
+  AtomicFile out(path);
+  if (smf_set_format(smf, 1) != 0 || smf_save(smf, out.WritePath().c_str()) != 0 || out.Commit() != 0) {
     smf_delete(smf);
     throw std::runtime_error("cannot write " + path);
   }

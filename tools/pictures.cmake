@@ -6,14 +6,15 @@ set(pictures_tool_dir ${CMAKE_CURRENT_BINARY_DIR}/pictures)
 
 add_executable(make_backdrop ${CMAKE_CURRENT_SOURCE_DIR}/make_backdrop.cpp)
 tarvolen_target(make_backdrop)
-target_link_libraries(make_backdrop PRIVATE JPEG::JPEG)
+target_link_libraries(make_backdrop PRIVATE JPEG::JPEG tarvolen_files)
 
 add_executable(embed ${CMAKE_CURRENT_SOURCE_DIR}/embed.cpp)
 tarvolen_target(embed)
+target_link_libraries(embed PRIVATE tarvolen_files)
 
-add_executable(make_levels ${CMAKE_CURRENT_SOURCE_DIR}/make_levels.cpp ${PROJECT_SOURCE_DIR}/assets/disc.cpp
-  ${PROJECT_SOURCE_DIR}/platform/files/bmp.cpp)
+add_executable(make_levels ${CMAKE_CURRENT_SOURCE_DIR}/make_levels.cpp ${PROJECT_SOURCE_DIR}/assets/disc.cpp)
 tarvolen_target(make_levels)
+target_link_libraries(make_levels PRIVATE tarvolen_files)
 
 set_target_properties(make_backdrop embed make_levels PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${pictures_tool_dir})
 

@@ -1,11 +1,11 @@
 # The music and the hit effect that lie beside the program, made by our own generators.
 add_executable(make_music ${CMAKE_CURRENT_LIST_DIR}/make_music.cpp ${CMAKE_CURRENT_LIST_DIR}/music_score.cpp)
 tarvolen_target(make_music)
-target_link_libraries(make_music PRIVATE PkgConfig::SMF)
+target_link_libraries(make_music PRIVATE PkgConfig::SMF tarvolen_files)
 
 add_executable(make_hit ${CMAKE_CURRENT_LIST_DIR}/make_hit.cpp)
 tarvolen_target(make_hit)
-target_link_libraries(make_hit PRIVATE PkgConfig::SNDFILE)
+target_link_libraries(make_hit PRIVATE PkgConfig::SNDFILE tarvolen_files)
 
 # Generators stay out of the program's directory.
 set_target_properties(make_music make_hit PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

@@ -1,3 +1,4 @@
+#include "platform/files/atomic_file.h"
 #include "platform/files/png.h"
 
 #include <png.h>
@@ -38,14 +39,15 @@ void Warning(png_structp, png_const_charp) {}
 // Writes `height` rows of 0x??RRGGBB pixels; the top byte is the alpha when `alpha` is set.
 int WritePng(const std::string& path, int width, int height, const uint32_t* pixels, bool alpha) {
   if (width <= 0 || height <= 0) return EINVAL;
+  AtomicFile out(path);
   Sink sink;
-  sink.file = std::fopen(path.c_str(), "wbe");
+  sink.file = std::fopen(out.WritePath().c_str(), "wbe");
   if (!sink.file) return errno;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Error, Warning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   const size_t channels = alpha ? 4 : 3;
   std::vector<png_byte> row(size_t(width) * channels);
-  bool written = false;
+  volatile bool written = false;  // set between setjmp and a possible longjmp
   if (png && info && setjmp(png_jmpbuf(png)) == 0) {
     png_set_write_fn(png, &sink, Write, Flush);
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
@@ -70,7 +72,7 @@ int WritePng(const std::string& path, int width, int height, const uint32_t* pix
   const bool closed = std::fclose(sink.file) == 0;
   if (!closed && !sink.error) sink.error = errno ? errno : EIO;
   if (!written && !sink.error) sink.error = png && info ? EIO : ENOMEM;
-  return sink.error;
+  return sink.error ? sink.error : out.Commit();
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "platform/files/atomic_file.h"
 #include "platform/sound/recorded_music.h"
 
 #include <fcntl.h>
@@ -119,13 +120,13 @@ std::string RecordingName(const std::vector<uint8_t>& piece, const std::string& 
 }
 
 bool WriteRecording(const std::string& path, const std::vector<float>& stereo, int rate, uint64_t doneFrame) {
-  const std::string part = path + ".part";
+  AtomicFile out(path);
   SF_INFO info{};
   info.samplerate = rate;
   info.channels = 2;
   info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
   // Opened here, close-on-exec; libsndfile's own open is not.
-  const int fd = ::open(part.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = ::open(out.WritePath().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   SNDFILE* sf = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);  // closes fd when it fails
   if (!sf) return false;
@@ -144,10 +145,7 @@ bool WriteRecording(const std::string& path, const std::vector<float>& stereo, i
     ok = sf_writef_short(sf, block.data(), sf_count_t(n)) == sf_count_t(n);
   }
   ok = sf_close(sf) == 0 && ok;
-  std::error_code ec;
-  if (ok) std::filesystem::rename(part, path, ec);
-  if (!ok || ec) std::filesystem::remove(part, ec);
-  return ok && !ec;
+  return ok && out.Commit() == 0;
 }
 
 std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int rate, std::string* why) {
