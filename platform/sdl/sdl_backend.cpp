@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/base/require.h"
 #include "platform/toolkit/codepage.h"
 #include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
@@ -124,7 +125,7 @@ class SdlBackend : public Backend {
 
   void CreateMainWindow(int clientWidth, int clientHeight, const std::string& title,
                         const ArgbImage& icon) override {
-    if (window_) throw std::logic_error("the main window exists already");
+    Require(window_ == nullptr, "the main window exists already");
     // Hidden until shown: the first picture is composed before it appears.
     window_ = SDL_CreateWindow(Cp1252ToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                clientWidth * scale_, clientHeight * scale_, SDL_WINDOW_HIDDEN);
