@@ -26,6 +26,33 @@ class TForm1 : public TForm {
   // `dataDir` is the directory that holds the files beside the program.
   TForm1(TApplication& app, GameState& state, MediaControl& media, std::string dataDir);
 
+  // The widgets, in the layout's order (places and captions in form1_layout.cpp):
+  //   Image1        the left launcher (after A, Left and Right slide it)
+  //   Timer1        10 ms: flies the ball
+  //   Image2        the left side's ball, on its ring round Image1
+  //   Timer2        10 ms: charges a human's shot while Space is held
+  //   ProgressBar1  the power being charged (shown only then)
+  //   Bevel1        the ground line: 0 pixels high, only shown and hidden
+  //   Panel1        menu row "Player vs. Computer" (the campaign)
+  //   Panel2        menu row "Player 1 vs. Player 2"
+  //   Panel3        menu row "Computer 1 vs. Computer 2"
+  //   Panel4        menu row "Exit"
+  //   Image4        the right launcher, Player 1's target: picture and size per level
+  //   Image5        the right side's ball, on its ring round Image4
+  //   Timer3        1 s, one tick per use: the computer's pause before it fires
+  //   Label1        "Turn:" under the playfield
+  //   Label2        whose turn it is, beside Label1
+  //   Bevel2        the line under the playfield, on both screens
+  //   Label7        the maker's web address, a link, top right on both screens
+  //   Label3        "CONTROLS:", heading of the controls summary under the menu
+  //   Label4        "Up/Down", beside Label5
+  //   Label5        "Direction:"
+  //   Label6        "Space", beside Label8
+  //   Label8        "Shoot:"
+  //   Label9        "ESC", beside Label10
+  //   Label10       "Exit to Menu:"
+  //   Image3        the backdrop, the Earth from orbit: the playfield
+  //   M1            the hidden media player: the menu's and levels' music, the hit effect
   TImage Image1;
   TTimer Timer1;
   TImage Image2;

@@ -10,6 +10,8 @@ namespace tv {
 
 namespace {
 
+// A five-pointed star, point up, in the sky at the top right: five strokes
+// back to the first point.
 const std::vector<Point> kStar = {{540, 13}, {520, 63}, {570, 33}, {510, 33}, {560, 63}, {540, 13}};
 
 // Holds the computer's first tick until the set-up has finished, restoring the
@@ -75,8 +77,16 @@ void TForm1::OyunuAc() {
   g.Gravity = 10;
   g.Power = 0;
 
+  // The star in yellow (65535 is red and green in 0x00BBGGRR), straight on the
+  // window: no widget owns it, so it stays until that corner is next recomposed
+  // (SetUpMatch.TheStarIsDrawnOnTheWindowUntilThatRegionIsRecomposed).
   Canvas().SetPenColor(65535);
   Canvas().Polyline(kStar);
+  // The probe: the backdrop's sky at (40, 10) is dark grey (#11110F), never black,
+  // so over the built-in backdrop no box shows. Only a window showing pure black
+  // there (no backdrop under that point) gets the empty box, and it holds the
+  // set-up, the balls not yet placed and the music not started, until dismissed
+  // (SetUpMatch.ThePixelProbeShowsAnEmptyBoxOnlyOnPureBlackBeforeTheBallsArePlaced).
   if (Canvas().GetPixel(40, 10) == 0) App().MessageBox("");
   if (menuOpened()) return;
 

@@ -8,7 +8,7 @@
 
 #include <jpeglib.h>
 
-#include "assets/require.h"
+#include "platform/base/require.h"
 
 namespace tv {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "assets/require.h"
+#include "platform/base/require.h"
 
 namespace tv {
 namespace {

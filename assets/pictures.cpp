@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "assets/disc.h"
-#include "assets/require.h"
+#include "platform/base/require.h"
 
 namespace tv {
 namespace {

@@ -19,7 +19,9 @@ constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clLime = 0x00FF00;
 constexpr TColor clYellow = 0x00FFFF;
 constexpr TColor clRed = 0x0000FF;
-// The desktop's 3-D colours (classic scheme).
+// The frames' colours: grey shadow and white highlight (the menu rows' raised
+// frames, the lowered line under the playfield), light grey face (the message
+// box, the power bar's empty part) and dark blue (the power bar's fill).
 constexpr TColor clBtnShadow = 0x808080;
 constexpr TColor clBtnHighlight = 0xFFFFFF;
 constexpr TColor clBtnFace = 0xC0C0C0;

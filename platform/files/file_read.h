@@ -15,9 +15,10 @@ namespace tv {
 // An empty file reads as no bytes. `bytes` is empty on failure.
 int ReadRegularFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes);
 
-// The platform's text for a failure ReadRegularFile returned: strerror's, but
-// "Not a regular file" for EINVAL, which its own opens and reads of a regular
-// file never give (strerror would say "Invalid argument").
+// The reason shown after the file's path (in the box and on stderr) for a
+// failure ReadRegularFile returned: strerror's, but "Not a regular file" for
+// EINVAL, which its own opens and reads of a regular file never give (strerror
+// would say "Invalid argument"; PictureFile.PipeOrDeviceGivesTheOpenErrorWithoutWaiting).
 std::string ReadFailureText(int err);
 
 }  // namespace tv

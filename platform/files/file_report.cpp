@@ -7,7 +7,7 @@
 namespace tv {
 namespace {
 
-std::mutex reportMutex;
+std::mutex gReportMutex;
 
 // Never destroyed: the audio thread may still report while the program exits.
 std::set<std::string>& Reported() {
@@ -18,13 +18,13 @@ std::set<std::string>& Reported() {
 }  // namespace
 
 void ReportUnusableFile(const std::string& path, const std::string& why) {
-  std::lock_guard<std::mutex> lock(reportMutex);
+  std::lock_guard<std::mutex> lock(gReportMutex);
   if (!Reported().insert(path).second) return;
   std::fprintf(stderr, "tarvolen: %s: %s\n", path.c_str(), why.c_str());
 }
 
 bool ReportedUnusable(const std::string& path) {
-  std::lock_guard<std::mutex> lock(reportMutex);
+  std::lock_guard<std::mutex> lock(gReportMutex);
   return Reported().count(path) != 0;
 }
 

@@ -3,16 +3,16 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <stdexcept>
 #include <vector>
 
 #include "platform/base/exceptions.h"
+#include "platform/base/require.h"
 #include "platform/files/file_read.h"
 
 namespace tv {
 namespace {
 
-std::atomic<BitmapDecoder> g_decoder{nullptr};
+std::atomic<BitmapDecoder> gDecoder{nullptr};
 
 // The box shows the toolkit's text, which may not name the file; the log line
 // names it and says what was found wrong. The texts here (the loader's and
@@ -24,11 +24,11 @@ void Log(const std::string& path, const std::string& text, const std::string& de
 
 }  // namespace
 
-void SetBitmapDecoder(BitmapDecoder decoder) { g_decoder = decoder; }
+void SetBitmapDecoder(BitmapDecoder decoder) { gDecoder = decoder; }
 
 Bitmap DecodeBitmap(const uint8_t* data, size_t size) {
-  const BitmapDecoder decode = g_decoder;
-  if (!decode) throw std::logic_error("no bitmap decoder is installed");
+  const BitmapDecoder decode = gDecoder;
+  Require(decode != nullptr, "no bitmap decoder is installed");
   return decode(data, size);
 }
 

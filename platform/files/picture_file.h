@@ -24,8 +24,7 @@ Bitmap DecodeBitmap(const uint8_t* data, size_t size);
 // The pixels are decoded by the window backend's reader (SDL's on the real
 // machine), installed once at start-up by the backend's maker, or by a test
 // harness; the toolkit reads the file itself and needs no window library.
-// Without one installed, loading a picture is a programmer's error
-// (std::logic_error).
+// Without one installed, loading a picture is a programmer's error (Require).
 using BitmapDecoder = Bitmap (*)(const uint8_t* data, size_t size);
 void SetBitmapDecoder(BitmapDecoder decoder);
 

@@ -10,9 +10,9 @@ std::string DirectoryOf(const std::string& programPath);
 // A data file beside the program: the directory, "/", and the name.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
-// Asks the desktop to open `target` (a web address) with xdg-open, started
-// without a shell so nothing in the string is interpreted. The outcome is not
-// reported; the child is reaped.
+// Opens `target` (the maker's web address) in the player's browser with
+// xdg-open, started without a shell so nothing in the string is interpreted.
+// The outcome is not reported; the child is reaped.
 void ShellOpen(const std::string& target);
 
 }  // namespace tv

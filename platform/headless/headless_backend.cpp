@@ -1,7 +1,6 @@
 #include "platform/headless/headless_backend.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "platform/base/require.h"
 
 namespace tv {
 
@@ -42,11 +41,9 @@ bool HeadlessBackend::WaitEvent(Event& ev, int64_t timeoutMs, bool nested) {
     now_ = script_.begin()->first.first;
     return PollEvent(ev);
   }
-  if (timeoutMs < 0) {
-    // Nothing will ever happen: a test left a box open with no timer running.
-    std::fprintf(stderr, "headless: the event loop would wait forever (%s loop)\n", nested ? "modal" : "main");
-    std::abort();
-  }
+  // Nothing will ever happen: a test left a box open with no timer running.
+  Require(timeoutMs >= 0, nested ? "headless: the modal loop would wait forever"
+                                 : "headless: the main loop would wait forever");
   now_ += uint64_t(timeoutMs);
   return false;
 }

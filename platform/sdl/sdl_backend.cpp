@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/base/require.h"
 #include "platform/toolkit/codepage.h"
 #include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
@@ -38,8 +39,10 @@ class SdlBackend : public Backend {
     // The main window's close button is the program's quit request, not the
     // last window going away (a message box may be the last one closed).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-    // A small desktop window, not a full-screen game: leave the screensaver
-    // and the desktop's compositor alone.
+    // A small window among the player's others, not a full-screen game: the
+    // screen may still blank while it waits on the menu, the compositor keeps
+    // drawing the other windows, and the click that brings the window forward
+    // also reaches the menu row under it.
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -122,7 +125,7 @@ class SdlBackend : public Backend {
 
   void CreateMainWindow(int clientWidth, int clientHeight, const std::string& title,
                         const ArgbImage& icon) override {
-    if (window_) throw std::logic_error("the main window exists already");
+    Require(window_ == nullptr, "the main window exists already");
     // Hidden until shown: the first picture is composed before it appears.
     window_ = SDL_CreateWindow(Cp1252ToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                clientWidth * scale_, clientHeight * scale_, SDL_WINDOW_HIDDEN);

@@ -10,7 +10,9 @@
 namespace tv {
 namespace {
 
-// Wraps text at about five eighths of the screen, as desktop message boxes do.
+// Wraps text at about five eighths of the screen: an error report naming a long
+// path stays a box of readable lines that fits the screen (the wrapping itself:
+// MessageBoxPicture.LongLinesWrapAtSpacesWithinTheWidth).
 int MaxTextWidth(SDL_Window* owner) {
   int display = owner ? SDL_GetWindowDisplayIndex(owner) : 0;
   SDL_Rect usable;
@@ -141,7 +143,8 @@ bool SdlMessageBox::Handle(const SDL_Event& e) {
       spaceHeld_ = false;
       SetPressed(false);
       // SDL releases every held key when the keyboard leaves the window; that
-      // release cancels the push, as a desktop button's lost focus does.
+      // release is not the player's answer, so it cancels the push and the box
+      // stays until they come back to it.
       return SDL_GetKeyboardFocus() == window_ && Dismiss();
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -157,7 +160,8 @@ bool SdlMessageBox::Handle(const SDL_Event& e) {
       if (e.button.button != SDL_BUTTON_LEFT || !tracking_) return false;
       tracking_ = false;
       SetPressed(false);
-      // Like a desktop button: pressed and released over it.
+      // A click is pressed and released over OK: a player who pressed by mistake
+      // slides off to keep the box (SdlBackendOnX.ClickOnOkDismissesAndClicksElsewhereDoNot).
       return layout_.ok.Contains(e.button.x, e.button.y) && Dismiss();
     default:
       return false;

@@ -23,8 +23,9 @@ struct LoadedFont {
   bool syntheticBold = false;  // bitmap strikes: drawn twice, one pixel apart
 };
 
-// The fonts of the desktop's "MS Sans Serif" heights lie in separate faces of
-// one file; height -11 (character height 11) is the 13-pixel cell.
+// The bitmap "MS Sans Serif" (labels, menu rows, boxes) keeps each height in a
+// face of its own in one file; height -11 (character height 11) is the 13-pixel
+// cell the layout's labels are sized for (TextRender.SansSerifLabelsHaveTheLayoutsCellAndWidths).
 double CharHeightOfCell(int cell) { return cell * 11.0 / 13.0; }
 
 // SDL_ttf's own opening (SDL_RWFromFile) leaves the font file open across
@@ -165,9 +166,10 @@ class SdlTextRenderer : public TextRenderer {
     return m;
   }
 
-  // Bitmap strikes glyph by glyph: the desktop's synthetic bold of such a face
-  // widens every character by one pixel and adds one pixel of overhang to the
-  // line, which SDL_ttf's own bold does not.
+  // Bitmap strikes glyph by glyph: bold widens every character by one pixel and
+  // adds one pixel of overhang to the line, which SDL_ttf's own bold does not; so
+  // "Turn:" is 31 pixels wide and the turn's name starts where the layout puts it
+  // (TextRender.BitmapFaceAdvancesAddUpAndBoldWidensEachCharacterByOne).
   static TextMask RenderByGlyph(const LoadedFont& f, const std::string& text) {
     TextMask m;
     m.height = TTF_FontHeight(f.font);

@@ -10,24 +10,24 @@
 namespace tv {
 namespace {
 
-std::mutex g_mutex;
-std::set<unsigned long> g_destroyed;  // X windows the program destroyed itself
-XErrorHandler g_previous = nullptr;
+std::mutex gMutex;
+std::set<unsigned long> gDestroyed;  // X windows the program destroyed itself
+XErrorHandler gPrevious = nullptr;
 
 int Filter(Display* display, XErrorEvent* e) {
   if (e->error_code == BadWindow && e->request_code == X_SendEvent) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (g_destroyed.count(e->resourceid)) return 0;
+    std::lock_guard<std::mutex> lock(gMutex);
+    if (gDestroyed.count(e->resourceid)) return 0;
   }
-  return g_previous ? g_previous(display, e) : 0;
+  return gPrevious ? gPrevious(display, e) : 0;
 }
 
 }  // namespace
 
 void InstallX11ErrorFilter() {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  if (g_previous) return;
-  g_previous = XSetErrorHandler(Filter);
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (gPrevious) return;
+  gPrevious = XSetErrorHandler(Filter);
 }
 
 void DestroyWindowQuietly(SDL_Window* window) {
@@ -35,8 +35,8 @@ void DestroyWindowQuietly(SDL_Window* window) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_destroyed.insert(info.info.x11.window);
+    std::lock_guard<std::mutex> lock(gMutex);
+    gDestroyed.insert(info.info.x11.window);
   }
   SDL_DestroyWindow(window);
 }

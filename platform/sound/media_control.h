@@ -7,8 +7,8 @@
 
 namespace tv {
 
-// The media control layer: a small command interface in the manner of the
-// desktop's MCI, just wide enough for the media player widget. A device is
+// The media control layer: numbered commands with flags and parameter records,
+// just wide enough for the media player widget. A device is
 // opened on a file (its kind chosen from the extension), played without
 // waiting, queried, rewound and closed. Completion notices come back as
 // Event::Type::MediaNotify events of the loop (id = device, param = notify code).

@@ -21,7 +21,8 @@ constexpr uint32_t kErrUnsupportedFunction = MCIERR_BASE + 18;
 constexpr uint32_t kErrExtensionNotFound = MCIERR_BASE + 25;
 constexpr uint32_t kErrNullParameterBlock = MCIERR_BASE + 41;
 constexpr uint32_t kErrFilenameRequired = MCIERR_BASE + 48;
-// This layer's own codes, in the range the platform leaves to drivers.
+// This layer's own codes, 256 above the base, clear of the standard ones: a code
+// is looked up by number for its text and for whether its file is named on stderr.
 constexpr uint32_t kErrDriver = MCIERR_BASE + 256;
 constexpr uint32_t kErrFileEmpty = kErrDriver + 0;
 constexpr uint32_t kErrNotMidi = kErrDriver + 1;
@@ -257,7 +258,10 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
     std::vector<Notice> notices;
     {
       SoundOutputLock lock(output_);
-      // Seeking stops the device, as on the platform.
+      // Seeking stops the piece and tells the cut-off play so (aborted): the
+      // renderer is left halted at its new place and Play starts only a stopped
+      // device, so a tune left marked playing would stay silent at the next Play
+      // (SdlMediaTest.SeekingToTheStartRewindsAndStopsAPlayingPiece).
       if (voice_ == &d) CutVoice(MCI_NOTIFY_ABORTED, notices);
       if (where == MCI_SEEK_TO_START) {
         d.position = 0;

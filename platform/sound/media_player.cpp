@@ -6,7 +6,9 @@ namespace tv {
 
 namespace {
 
-// The platform hands error texts over in a buffer of this size.
+// A media error's text is cut to 4095 characters (4096 with its terminating zero):
+// whatever the layer says, the error carrying it stays bounded
+// (MediaPlayerTest.ErrorTextIsCutToTheBufferOfTheInterface).
 constexpr size_t kErrorTextBuffer = 4096;
 
 const char* DeviceTypeName(MPDeviceType t) {

@@ -48,7 +48,10 @@ bool TApplication::HandleMessage(bool wait, uint64_t limit) {
     DispatchEvent(ev);
     return true;
   }
-  // Ticks come only when no input is waiting, as on the desktop.
+  // Input before ticks: a Space released or an Escape pressed while the loop was
+  // busy acts before a tick due meanwhile charges or moves the ball once more, and
+  // 10 ms ticks always due on a slow machine never starve the keys
+  // (Toolkit.APumpInsideAHandlerRunsPendingInputAndDueTicks).
   if (FireDueTimer()) return true;
   if (!wait) return false;
   Present();

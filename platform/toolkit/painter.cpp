@@ -48,10 +48,11 @@ void Painter::DrawMask(int x0, int y0, const TextMask& mask, Pixel p) {
   }
 }
 
-// Mirrors the desktop's polyline-based bevel: the top-left stroke runs from the
-// bottom-left corner up and across, the bottom-right stroke back, each segment
-// leaving out its last point. For a 2-pixel-high box this leaves the bottom
-// row's leftmost pixel in the top-left colour.
+// The top-left stroke runs from the bottom-left corner up and across, the
+// bottom-right stroke back, each segment leaving out its last point. So the line
+// under the playfield (Bevel2, a lowered box 2 pixels high) is a grey row over a
+// white one whose leftmost pixel stays grey
+// (Toolkit.LoweredBoxTwoRowsHighPaintsShadowThenHighlightWithAShadowCorner).
 void Painter::Frame3D(const Rect& r, Pixel topLeft, Pixel bottomRight) {
   if (r.Empty()) return;
   const int l = r.x, t = r.y, rr = r.Right() - 1, b = r.Bottom() - 1;

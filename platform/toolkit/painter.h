@@ -18,8 +18,8 @@ class Painter {
   void DrawBitmap(int x, int y, const Bitmap& bmp, bool transparent);
   // Text coverage blended in colour `p` over what is there.
   void DrawMask(int x, int y, const TextMask& mask, Pixel p);
-  // A one-pixel frame: top and left in `topLeft`, bottom and right in `bottomRight`,
-  // drawn the way the desktop's bevel painter does for the rectangle r.
+  // A one-pixel frame round r: top and left in `topLeft`, bottom and right in
+  // `bottomRight`; the corners where they meet are in painter.cpp.
   void Frame3D(const Rect& r, Pixel topLeft, Pixel bottomRight);
 
  private:

@@ -86,7 +86,9 @@ void TPanel::Paint(Painter& p) const {
   const Rect r = BoundsRect();
   p.FillRect(r, ToPixel(color_));
   p.Frame3D(r, ToPixel(clBtnHighlight), ToPixel(clBtnShadow));
-  // Centred, the odd pixel going to the right and bottom, as the desktop does.
+  // Centred on the row; the spare room is halved rounding down, so an odd pixel
+  // of it lies right of and below the caption
+  // (Toolkit.PanelHasARaisedFrameAndACentredCaption).
   p.DrawMask(r.x + (r.w - mask_.width) / 2, r.y + (r.h - mask_.height) / 2, mask_, ToPixel(fontColor_));
 }
 

@@ -37,7 +37,9 @@ class TControl {
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
 
-  // Drawn above every plain widget (the desktop's windowed controls: panels, progress bar).
+  // Drawn above every plain widget: the menu rows and the power bar are never
+  // covered by a picture or a label, whatever the layout's order
+  // (Toolkit.LaterWidgetsDrawOverEarlierOnesAndOnTopWidgetsOverAll).
   virtual bool OnTop() const { return false; }
   // Paints the widget; the painter clips to the widget and the region being recomposed.
   virtual void Paint(Painter& p) const = 0;

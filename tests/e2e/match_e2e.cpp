@@ -19,7 +19,7 @@ namespace {
 
 constexpr int kFieldBottom = 403;                          // the line under the playfield
 constexpr int kBarY = 425, kBarLeft = 9, kBarRight = 191;  // the power bar's inner line
-constexpr uint32_t kBarFill = 0x0A246A;                    // the desktop's selection colour
+constexpr uint32_t kBarFill = 0x0A246A;                    // the power bar's fill (clHighlight)
 
 struct Spot {
   int x = 0, y = 0;
