@@ -10,8 +10,11 @@ void StartUp(TApplication& app, TForm1& form) {
   app.SetTitle("Tarvolen");
   app.SetMainForm(&form);
   form.FormCreate();
-  form.FormShow();
   app.GetBackend().ShowMainWindow();
+  // The menu is on the screen before its music starts: opening the audio
+  // device and rendering the first block need not hold up the first picture.
+  app.Present();
+  form.FormShow();
 }
 
 void TForm1::FormCreate() {

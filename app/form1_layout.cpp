@@ -2,7 +2,6 @@
 // colours, and the order in which the widgets are drawn.
 #include "app/form1.h"
 #include "app/form1_layout.h"
-#include "assets/backdrop.h"
 #include "assets/pictures.h"
 #include "platform/files/system.h"
 
@@ -47,7 +46,9 @@ TForm1::TForm1(TApplication& app, GameState& state, MediaControl& media, std::st
       Label9(Surface(), app.GetBackend().Text(), "Label9", {304, 369}, "ESC", kSans, clWhite, clBlack),
       Label10(Surface(), app.GetBackend().Text(), "Label10", {224, 369}, "Exit to Menu:", kSansBold, clWhite,
               clBlack),
-      Image3(Surface(), "Image3", {0, 0, 594, 402}, BackdropPicture(), false),
+      // The backdrop is decoded when a match first shows it (OyunuAc), not
+      // before the menu's first picture, which does not show it.
+      Image3(Surface(), "Image3", {0, 0, 594, 402}, Bitmap(), false),
       M1(media),
       g(state),
       dataDir_(std::move(dataDir)) {

@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "app/form1.h"
+#include "assets/backdrop.h"
 #include "assets/disc.h"
 #include "game/levels.h"
 #include "platform/files/picture_file.h"
@@ -56,6 +57,7 @@ void TForm1::OyunuAc() {
   Label2.Show();
   Image1.Show();
   Image2.Show();
+  if (Image3.Picture().pixels.empty()) Image3.SetPicture(BackdropPicture());
   Image3.Show();
   App().ProcessMessages();
   if (menuOpened()) return;

@@ -32,6 +32,8 @@ class TApplication {
   void RunFor(uint64_t ms);
   // Processes all pending input and due ticks, then returns.
   void ProcessMessages();
+  // Brings the window's picture on the screen up to date now.
+  void Present();
   // Ends every loop once the current handler has returned.
   void Terminate() { terminated_ = true; }
   bool Terminated() const { return terminated_; }
@@ -62,7 +64,6 @@ class TApplication {
   void DispatchEvent(const Event& ev);
   bool FireDueTimer();
   int64_t NextTimerDelay(uint64_t limit);
-  void Present();
 
   Backend& backend_;
   TForm* form_ = nullptr;
