@@ -3,18 +3,21 @@
 # once as built, once under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Every setting that decides what runs is given here, not taken from an old
 # cache, and CTest fails when it finds no test: a green run has run the suite.
+# The first build is also the Debian package's (Debian's layout for games,
+# dpkg-buildflags' hardening): its tests run on what ships, and its package
+# test checks the .deb; the second keeps the plain layout, for its install test.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
 jobs=$(nproc)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVOLEN_TESTS=ON -DTARVOLEN_BENCH=ON \
-  -DTARVOLEN_SANITIZE=OFF -DTARVOLEN_WERROR=ON >/dev/null
+  -DTARVOLEN_SANITIZE=OFF -DTARVOLEN_WERROR=ON -DTARVOLEN_GAMES_LAYOUT=ON -DTARVOLEN_DEB_BUILDFLAGS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTARVOLEN_TESTS=ON -DTARVOLEN_BENCH=OFF \
-  -DTARVOLEN_SANITIZE=ON -DTARVOLEN_WERROR=ON >/dev/null
+  -DTARVOLEN_SANITIZE=ON -DTARVOLEN_WERROR=ON -DTARVOLEN_GAMES_LAYOUT=OFF -DTARVOLEN_DEB_BUILDFLAGS=OFF >/dev/null
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$jobs" -LE e2e

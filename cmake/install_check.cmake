@@ -23,7 +23,7 @@ foreach(f ${installed})
   endif()
 endforeach()
 foreach(f ${INSTALL_DIR}/tarvolen ${INSTALL_DIR}/0.mid ${INSTALL_DIR}/8.mid ${INSTALL_DIR}/1.bmp
-          ${INSTALL_DIR}/8.bmp ${INSTALL_DIR}/hit.wav share/man/man6/tarvolen.6
+          ${INSTALL_DIR}/8.bmp ${INSTALL_DIR}/hit.wav share/man/man6/tarvolen.6.gz share/doc/tarvolen/copyright
           share/applications/tarvolen.desktop share/icons/hicolor/256x256/apps/tarvolen.png)
   if(NOT EXISTS ${PREFIX}/${f})
     message(FATAL_ERROR "not installed: ${PREFIX}/${f}")

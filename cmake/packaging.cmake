@@ -1,4 +1,13 @@
-# cpack -G DEB: a Debian package of what cmake --install installs.
+# cpack -G DEB: a Debian package of what cmake --install installs. Configure
+# the build as README.md's "A Debian package" says: Debian's layout for games
+# and the flags of dpkg-buildflags.
+
+# The notice the license asks to go with every copy, and the changelog, in
+# the form a Debian package carries them: in every install, not only the package.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+tarvolen_gzip(tarvolen_changelog ${CMAKE_CURRENT_LIST_DIR}/debian/changelog changelog changelog_gz)
+install(FILES ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 set(CPACK_PACKAGE_NAME tarvolen)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tarvolen Games")
@@ -21,5 +30,18 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
+
+# Section games wants the program in /usr/games, and Debian builds every
+# package hardened: refuse to write a package Debian would not take.
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/CPackProjectConfig.cmake)
+if(TARVOLEN_GAMES_LAYOUT AND TARVOLEN_DEB_BUILDFLAGS)
+  file(WRITE ${CPACK_PROJECT_CONFIG_FILE} "")
+else()
+  file(WRITE ${CPACK_PROJECT_CONFIG_FILE} "if(CPACK_GENERATOR STREQUAL \"DEB\")
+  message(FATAL_ERROR \"A Debian package needs a build configured with -DTARVOLEN_GAMES_LAYOUT=ON \"
+    \"-DTARVOLEN_DEB_BUILDFLAGS=ON (README.md, A Debian package).\")
+endif()
+")
+endif()
 
 include(CPack)

@@ -12,8 +12,9 @@ RUNTIME_PACKAGES=(
   fontconfig fonts-wine fonts-dejavu-core
   timgm6mb-soundfont
 )
-# Compiling the game and its generators; dpkg-dev for `cpack -G DEB`'s dependency
-# scan; the soundfont, with which the build records the music ahead.
+# Compiling the game and its generators; dpkg-dev for dpkg-buildflags and
+# `cpack -G DEB`'s dependency scan; the soundfont, with which the build records
+# the music ahead.
 BUILD_PACKAGES=(
   build-essential cmake pkg-config dpkg-dev timgm6mb-soundfont
   libsdl2-dev libsdl2-ttf-dev
@@ -23,12 +24,12 @@ BUILD_PACKAGES=(
   libfontconfig-dev
 )
 # The test suites, the end-to-end driver under Xvfb, the sanitizer build, the
-# benchmarks and the metainfo check.
+# benchmarks, the metainfo check and the package's checks.
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils libx11-dev strace
   clang libclang-rt-14-dev
-  appstream
+  appstream lintian desktop-file-utils
 )
 # Tools that wrote the test corpus of foreign pictures, tunes and sounds
 # (tests/corpus/make_corpus.sh); needed only to write it again.
