@@ -11,7 +11,9 @@ if(NOT latest MATCHES "^tarvolen \\(${VERSION}\\) ")
 endif()
 
 file(GLOB old ${BUILD_DIR}/tarvolen_*.deb)
-file(REMOVE ${old})
+if(old)
+  file(REMOVE ${old})
+endif()
 execute_process(COMMAND ${CPACK} -G DEB WORKING_DIRECTORY ${BUILD_DIR}
   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
 file(GLOB deb ${BUILD_DIR}/tarvolen_${VERSION}_*.deb)
