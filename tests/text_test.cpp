@@ -10,11 +10,14 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <tuple>
+#include <vector>
 
 #include "platform/sound/audio_mixer.h"
 #include "platform/toolkit/codepage.h"
 #include "platform/toolkit/msgbox_layout.h"
 #include "platform/sound/recorded_music.h"
+#include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/files/system.h"
 
@@ -282,6 +285,18 @@ TEST_F(MessageBoxPicture, APressedButtonLooksDifferent) {
       if (!l.ok.Contains(x, y)) {
         ASSERT_EQ(up.At(x, y), down.At(x, y)) << x << "," << y;
       }
+}
+
+// The window (and its boxes) takes at most four fifths of the usable screen;
+// fullscreen shows the picture at the largest whole scale, centred.
+TEST(WindowScale, TheLargestThatFitsFourFifthsOfTheScreenAndFullscreenCentres) {
+  const std::vector<std::tuple<int, int, int>> screens = {
+      {1366, 768, 1}, {1920, 1080, 1}, {2560, 1440, 2}, {3840, 2160, 3}, {7680, 4320, 4}, {640, 480, 1}, {0, 0, 1}};
+  for (const auto& [w, h, n] : screens) EXPECT_EQ(ScaleToFit(w, h, 586, 440, 4), n) << w << "x" << h;
+  const View big = CentredView(2560, 1440, 586, 440);
+  EXPECT_EQ(std::tuple(big.scale, big.x, big.y), std::tuple(3, (2560 - 1758) / 2, (1440 - 1320) / 2));
+  const View exact = CentredView(586, 440, 586, 440);
+  EXPECT_EQ(std::tuple(exact.scale, exact.x, exact.y), std::tuple(1, 0, 0));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -53,7 +54,8 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutADisplayAndMistakesGetTheUsageAndSt
 
   Outcome help = RunWithoutDisplay({"--help"}, "9");  // a bad TARVOLEN_SCALE does not stop --help
   EXPECT_TRUE(ExitedWith(help, 0)) << help.err;
-  for (const char* part : {"Usage: tarvolen", "--scale N", "--version", "TARVOLEN_SCALE", "0.mid", "hit.wav"})
+  for (const char* part :
+       {"Usage: tarvolen", "--scale N", "--fullscreen", "--version", "TARVOLEN_SCALE", "0.mid", "hit.wav"})
     EXPECT_NE(help.out.find(part), std::string::npos) << "--help lacks " << part << ":\n" << help.out;
   EXPECT_EQ(help.err, "");
 
@@ -62,6 +64,7 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutADisplayAndMistakesGetTheUsageAndSt
       {{"--scale", "5"}, ""}, {{"--scale=0"}, ""},   {{"--scale=2x"}, ""},    {{"--help=1"}, ""},
       {{}, "0"},              {{}, "four"},          {{"--", "x"}, ""},
       {{"--record", "a", "--replay", "b"}, ""},      {{"--headless"}, ""},    {{"--png", "x"}, ""},
+      {{"--fullscreen=1"}, ""},
   };
   for (const auto& [args, env] : wrong) {
     std::string what;
@@ -94,17 +97,23 @@ TEST(CommandLine, AHeadlessReplayThatCannotWriteItsFrameOrItsStateSaysWhyAndEnds
   std::remove(journal.c_str());
 }
 
+// Starts the program on `desk` and waits for its menu at scale n.
+void StartScaled(Desktop& desk, WindowInfo& win, int n, const std::map<std::string, std::string>& env,
+                 const std::vector<std::string>& args, const std::string& program = TARVOLEN_PROGRAM) {
+  desk.Launch(program, env, args);
+  auto w = desk.WaitWindow("Tarvolen", 30s);
+  ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk.Stderr();
+  win = *w;
+  ASSERT_EQ(win.width, 586 * n);
+  ASSERT_EQ(win.height, 440 * n);
+  ASSERT_TRUE(desk.WaitPixel(win.id, kRowX * n, kRowY[0] * n, kRed, 20s)) << "the menu never showed";
+}
+
 // Every pixel of the picture an N x N block of the window, the pointer scaled back.
 class ScaledOnX : public ::testing::Test {
  protected:
   void StartScaled(int n, const std::map<std::string, std::string>& env, const std::vector<std::string>& args) {
-    big_.Launch(TARVOLEN_PROGRAM, env, args);
-    auto w = big_.WaitWindow("Tarvolen", 30s);
-    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << big_.Stderr();
-    win_ = *w;
-    ASSERT_EQ(win_.width, 586 * n);
-    ASSERT_EQ(win_.height, 440 * n);
-    ASSERT_TRUE(big_.WaitPixel(win_.id, kRowX * n, kRowY[0] * n, kRed, 20s)) << "the menu never showed";
+    e2e::StartScaled(big_, win_, n, env, args);
   }
   // Room for a window three times the size.
   Desktop big_{1800, 1400};
@@ -139,6 +148,80 @@ TEST_F(ScaledOnX, TheEnvironmentSetsTheScaleWhenTheOptionDoesNot) {
   auto status = big_.WaitExit(5s);
   ASSERT_TRUE(status);
   EXPECT_TRUE(status->Clean()) << Describe(*status);
+}
+
+// A 3840 x 2160 screen gets scale 3 unasked, and the box a broken level
+// picture brings up is drawn and clicked at that scale too.
+TEST(ScaledBoxOnX, OnAFourKScreenTheWindowAndItsBoxesAreThreeTimesLarger) {
+  Desktop desk(3840, 2160);
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::path(desk.TempDir()) / "program";
+  fs::create_directory(dir);
+  for (const auto& entry : fs::directory_iterator(fs::path(TARVOLEN_PROGRAM).parent_path()))
+    if (entry.is_regular_file()) fs::copy_file(entry.path(), dir / entry.path().filename());
+  std::FILE* f = std::fopen((dir / "1.bmp").c_str(), "w");
+  ASSERT_TRUE(f && std::fputs("BM not a picture", f) >= 0 && std::fclose(f) == 0);
+  WindowInfo win;
+  ASSERT_NO_FATAL_FAILURE(
+      StartScaled(desk, win, 3, {}, {}, (dir / fs::path(TARVOLEN_PROGRAM).filename()).string()));
+  desk.Click(win.id, kRowCaptionX * 3, kRowY[0] * 3);  // the campaign: level 1 and its picture
+  auto box = desk.WaitOtherWindow("Tarvolen", win.id, 20s);
+  ASSERT_TRUE(box) << "no box for the broken picture";
+  ASSERT_TRUE(desk.WaitFocused(box->id));
+  ASSERT_TRUE(desk.WaitPixel(box->id, 1, 1, 0xC0C0C0)) << "the box was never drawn";
+  // At 1x such a box is under 400 x 200 and at least 120 x 80 (SdlBackendOnX).
+  EXPECT_GE(box->width, 3 * 120);
+  EXPECT_GE(box->height, 3 * 80);
+  EXPECT_LT(box->height, 3 * 200);
+  EXPECT_TRUE(Blocky(desk.Grab(box->id), 3)) << "a pixel of the box is not a whole 3 x 3 block";
+  // The match's window has another title now: the box is there while a window of its id is.
+  auto shown = [&] {
+    for (const auto& w : desk.Windows("Tarvolen"))
+      if (w.id == box->id) return true;
+    return false;
+  };
+  // OK's centre at 1x lies in the margin below the button at 3x; at 3x it is the button.
+  desk.Click(box->id, box->width / 2, box->height - 23);
+  ASSERT_TRUE(desk.Synced(box->id));
+  EXPECT_TRUE(shown()) << "a click below OK dismissed the box";
+  desk.Click(box->id, box->width / 2, box->height - 3 * (12 + 11));
+  EXPECT_TRUE(WaitUntil([&] { return !shown(); }, 10s)) << "OK did not dismiss the box";
+}
+
+// F11 and Alt+Enter switch fullscreen on and off: the picture centred at the
+// largest whole scale, the pointer mapped back to it; the keys reach no menu.
+TEST(FullscreenOnX, FElevenAndAltEnterSwitchTheScreenOverThePictureCentredAtItsLargestScale) {
+  Desktop desk(2560, 1440);
+  ASSERT_TRUE(desk.StartWindowManager()) << "openbox did not start";
+  WindowInfo win;
+  ASSERT_NO_FATAL_FAILURE(StartScaled(desk, win, 1, {}, {"--scale", "1"}));
+  auto sized = [&](int w, int h) {
+    return WaitUntil([&] {
+      auto i = desk.Info(win.id);
+      return i && i->width == w && i->height == h;
+    }, 10s);
+  };
+  desk.Key(win.id, "F11");
+  ASSERT_TRUE(sized(2560, 1440)) << "the window does not cover the screen";
+  // Scale 3 (1758 x 1320) centred, black around it.
+  const int n = 3, x0 = (2560 - 586 * n) / 2, y0 = (1440 - 440 * n) / 2;
+  ASSERT_TRUE(desk.WaitPixel(win.id, x0 + kRowX * n, y0 + kRowY[0] * n, kRed));
+  Screenshot s = desk.Grab(win.id);
+  EXPECT_EQ(s.At(x0 - 1, y0 + 100), kBlack);
+  EXPECT_EQ(s.At(x0 + 586 * n, y0 + 100), kBlack);
+  EXPECT_EQ(s.At(x0 + 100, y0 - 1), kBlack);
+  EXPECT_EQ(s.At(x0 + kRowX * n + 2, y0 + kRowY[0] * n + 2), kRed);
+  // Alt+Enter back: were it Enter to the menu too, the campaign would start.
+  desk.Key(win.id, "alt+Return");
+  ASSERT_TRUE(sized(586, 440)) << "the window did not come back";
+  ASSERT_TRUE(desk.WaitPixel(win.id, kRowX, kRowY[0], kRed));
+  ASSERT_TRUE(desk.Synced(win.id));
+  EXPECT_EQ(desk.Grab(win.id).At(kRowX, kRowY[0]), kRed) << "Alt+Enter chose the menu's row";
+  desk.Key(win.id, "alt+Return");
+  ASSERT_TRUE(sized(2560, 1440));
+  // Two players, clicked at the row's mapped place: the match's sky.
+  desk.Click(win.id, x0 + kRowCaptionX * n, y0 + kRowY[1] * n);
+  EXPECT_TRUE(desk.WaitPixel(win.id, x0 + 40 * n + 1, y0 + 10 * n + 1, kSky, 20s)) << "no backdrop after the click";
 }
 
 }  // namespace
