@@ -26,7 +26,7 @@ BUILD_PACKAGES=(
 # benchmarks and the metainfo check.
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils libx11-dev strace
+  xvfb xauth xdotool x11-utils libx11-dev strace openbox
   clang libclang-rt-14-dev
   appstream
 )

@@ -340,9 +340,7 @@ class SdlBackend : public Backend {
       toggleKey_ = SDL_SCANCODE_UNKNOWN;
       return true;
     }
-    const SDL_Keycode sym = k.keysym.sym;
-    const bool alt = (k.keysym.mod & KMOD_ALT) != 0;
-    if (sym != SDLK_F11 && !(alt && (sym == SDLK_RETURN || sym == SDLK_KP_ENTER))) return false;
+    if (!IsFullscreenKey(k.keysym)) return false;
     toggleKey_ = key;
     if (!k.repeat && window_) {
       const Uint32 desktop = SDL_WINDOW_FULLSCREEN_DESKTOP;
