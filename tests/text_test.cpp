@@ -11,7 +11,6 @@
 #include <fstream>
 #include <numeric>
 #include <tuple>
-#include <vector>
 
 #include "platform/sound/audio_mixer.h"
 #include "platform/toolkit/codepage.h"
@@ -287,16 +286,13 @@ TEST_F(MessageBoxPicture, APressedButtonLooksDifferent) {
       }
 }
 
-// The window (and its boxes) takes at most four fifths of the usable screen;
-// fullscreen shows the picture at the largest whole scale, centred.
+// The window takes at most four fifths of the usable screen; fullscreen centres the largest whole scale.
 TEST(WindowScale, TheLargestThatFitsFourFifthsOfTheScreenAndFullscreenCentres) {
-  const std::vector<std::tuple<int, int, int>> screens = {
-      {1366, 768, 1}, {1920, 1080, 1}, {2560, 1440, 2}, {3840, 2160, 3}, {7680, 4320, 4}, {640, 480, 1}, {0, 0, 1}};
-  for (const auto& [w, h, n] : screens) EXPECT_EQ(ScaleToFit(w, h, 586, 440, 4), n) << w << "x" << h;
-  const View big = CentredView(2560, 1440, 586, 440);
-  EXPECT_EQ(std::tuple(big.scale, big.x, big.y), std::tuple(3, (2560 - 1758) / 2, (1440 - 1320) / 2));
-  const View exact = CentredView(586, 440, 586, 440);
-  EXPECT_EQ(std::tuple(exact.scale, exact.x, exact.y), std::tuple(1, 0, 0));
+  using Screen = std::tuple<int, int, int>;  // width, height, the scale that fits
+  for (auto [w, h, n] : {Screen{1366, 768, 1}, {1920, 1080, 1}, {2560, 1440, 2}, {3840, 2160, 3}, {8000, 5000, 4}})
+    EXPECT_EQ(ScaleToFit(w, h, 586, 440, 4), n) << w << "x" << h;
+  const View v = CentredView(2560, 1440, 586, 440);
+  EXPECT_EQ(std::tuple(v.scale, v.x, v.y), std::tuple(3, 401, 60));
 }
 
 }  // namespace

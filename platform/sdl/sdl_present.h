@@ -32,7 +32,7 @@ inline int Unscaled(int v, int scale) { return v >= 0 ? v / scale : -((-v + scal
 // `wholeWindow` the whole surface (the black around the picture included).
 // Each pixel of the picture becomes a block as `view` says. False when the
 // window has no surface to draw on.
-bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vector<Rect>& rects, View view = {},
-                     bool wholeWindow = false);
+bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vector<Rect>& rects,
+                     View view = {}, bool wholeWindow = false);
 
 }  // namespace tv

@@ -115,17 +115,13 @@ Desktop::Desktop(int screenWidth, int screenHeight) : x_(std::make_unique<X>()) 
 }
 
 bool Desktop::StartWindowManager() {
-  SpawnOptions o;
-  o.argv = {"openbox"};
-  o.env = Environment({});
-  o.stderrPath = tempDir_ + "/openbox.log";
-  wm_ = Spawn(o);
+  wm_ = Spawn({{"openbox"}, Environment({}), "/dev/null", tempDir_ + "/openbox.log"});
   const Atom check = XInternAtom(x_->dpy, "_NET_SUPPORTING_WM_CHECK", False);
   return WaitUntil(
       [&] {
         Atom type;
         int format;
-        unsigned long n, after;
+        unsigned long n = 0, after;
         unsigned char* data = nullptr;
         XGetWindowProperty(x_->dpy, DefaultRootWindow(x_->dpy), check, 0, 1, False, XA_WINDOW, &type, &format, &n,
                            &after, &data);

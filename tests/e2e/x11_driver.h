@@ -34,7 +34,7 @@ struct WindowInfo {
   WindowId id = 0;
   std::string title;
   int x = 0, y = 0;           // on the screen
-  int width = 0, height = 0;  // the client area
+  int width = 0, height = 0;  // the client area (no window manager, so no frame)
 };
 
 struct ExitStatus {
@@ -59,8 +59,8 @@ class Desktop {
   Desktop& operator=(const Desktop&) = delete;
 
   const std::string& DisplayName() const { return display_; }
-  // Starts openbox on the server (fullscreen is the window manager's to grant)
-  // and waits until it manages windows. False when it did not come up.
+  // Starts openbox (fullscreen is a window manager's to grant) and waits until
+  // it manages the windows; Windows() finds none it framed, so find them first.
   bool StartWindowManager();
   // A private directory, removed afterwards: logs, audio files of the disk driver.
   const std::string& TempDir() const { return tempDir_; }
@@ -136,8 +136,6 @@ class Desktop {
   struct X;
   void Xdotool(const std::vector<std::string>& args);
   void Pointer(WindowId w, int x, int y, const std::vector<std::string>& then);
-  // Adds `w` to `found` when it is a mapped window of the program with that title.
-  void Check(WindowId w, const std::string& title, std::vector<WindowInfo>& found);
   std::vector<std::string> Environment(const std::map<std::string, std::string>& extra) const;
 
   std::unique_ptr<X> x_;

@@ -58,26 +58,15 @@ std::vector<WindowInfo> Desktop::Windows(const std::string& title) {
   XSync(x_->dpy, False);
   if (!XQueryTree(x_->dpy, DefaultRootWindow(x_->dpy), &root, &parent, &children, &n)) return found;
   for (unsigned int i = 0; i < n; ++i) {
-    // A window manager puts each window inside a frame of its own.
-    Window* inner = nullptr;
-    unsigned int m = 0;
-    if (!x_->Pid(children[i]) && XQueryTree(x_->dpy, children[i], &root, &parent, &inner, &m))
-      for (unsigned int k = 0; k < m; ++k)
-        if (x_->Pid(inner[k])) Check(inner[k], title, found);
-    if (inner) XFree(inner);
-    Check(children[i], title, found);
+    auto pid = x_->Pid(children[i]);
+    if (pid && pid_ > 0 && *pid != pid_) continue;
+    auto info = Info(children[i]);
+    if (info && info->title == title) found.push_back(*info);
   }
   if (children) XFree(children);
   // X hands out a client's ids in increasing order.
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
   return found;
-}
-
-void Desktop::Check(WindowId w, const std::string& title, std::vector<WindowInfo>& found) {
-  auto pid = x_->Pid(w);
-  if (pid && pid_ > 0 && *pid != pid_) return;
-  auto info = Info(w);
-  if (info && info->title == title) found.push_back(*info);
 }
 
 std::optional<WindowInfo> Desktop::WaitWindow(const std::string& title, Ms timeout) {
