@@ -41,9 +41,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
       // The first of them wins, as GNU programs do; later errors still count.
       if (cl.action == CommandLine::Action::Play)
         cl.action = name == "--help" ? CommandLine::Action::Help : CommandLine::Action::Version;
-    } else if (name == "--headless") {
-      if (value) return fail("option '--headless' doesn't allow an argument");
-      cl.headless = true;
+    } else if (name == "--headless" || name == "--fullscreen") {
+      if (value) return fail("option '" + name + "' doesn't allow an argument");
+      (name == "--headless" ? cl.headless : cl.fullscreen) = true;
     } else if (name == "--scale" || name == "--record" || name == "--replay" || name == "--png") {
       if (!value) {
         if (i + 1 >= args.size()) return fail("option '" + name + "' requires an argument");
@@ -86,16 +86,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
 }
 
 std::string UsageLine() {
-  return "Usage: tarvolen [--scale N] [--record FILE | --replay FILE [--headless [--png FILE]]]\n"
-         "                [--help] [--version]\n";
+  return "Usage: tarvolen [--scale N] [--fullscreen] [--help] [--version]\n"
+         "                [--record FILE | --replay FILE [--headless [--png FILE]]]\n";
 }
 
 std::string HelpText() {
   return UsageLine() +
          "Tarvolen: a two-sided artillery game over the Earth seen from orbit.\n"
          "\n"
-         "  --scale N       show the window N times larger (N from 1 to 4, default 1);\n"
-         "                  every pixel becomes an N x N block\n"
+         "  --scale N       show the window N times larger (N from 1 to 4); every\n"
+         "                  pixel becomes an N x N block, the message boxes' too.\n"
+         "                  By default the largest that takes at most four fifths\n"
+         "                  of the screen's width and height\n"
+         "  --fullscreen    start fullscreen: the picture at the largest whole scale\n"
+         "                  that fits, centred on black; F11 or Alt+Enter switches\n"
+         "                  fullscreen on and off at any time\n"
          "  --record FILE   write a journal of the session to FILE: every input event\n"
          "                  with its time, and the random generator's seed\n"
          "  --replay FILE   play a recorded session back on the window\n"

@@ -11,7 +11,8 @@ namespace tv {
 struct CommandLine {
   enum class Action { Play, Help, Version, Fail };
   Action action = Action::Play;
-  int scale = 1;       // --scale, else TARVOLEN_SCALE, else 1
+  int scale = 0;       // --scale, else TARVOLEN_SCALE, else 0: what suits the display
+  bool fullscreen = false;  // --fullscreen: start fullscreen
   std::string record;  // --record FILE: write the session's journal
   std::string replay;  // --replay FILE: play a journal back
   bool headless = false;  // --headless: replay without a window

@@ -125,7 +125,7 @@ int Play(const tv::CommandLine& cl) {
       tv::InstallSdlBitmapDecoder();
       machine = std::make_unique<tv::HeadlessBackend>(*text);
     } else {
-      machine = tv::MakeSdlBackend(cl.scale);
+      machine = tv::MakeSdlBackend(cl.scale, cl.fullscreen);
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());

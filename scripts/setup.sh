@@ -27,7 +27,7 @@ BUILD_PACKAGES=(
 # benchmarks, the metainfo check and the package's checks.
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils libx11-dev strace
+  xvfb xauth xdotool x11-utils libx11-dev strace openbox
   clang libclang-rt-14-dev
   appstream lintian desktop-file-utils
 )

@@ -46,6 +46,8 @@ class SdlBackend : public Backend {
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Fullscreen stays when a message box takes the keyboard.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
     // A plain X11 image behind the window surface, not OpenGL: without a GPU
     // GL means Mesa's software renderer, its threads and tens of megabytes,
@@ -126,12 +128,24 @@ class SdlBackend : public Backend {
   void CreateMainWindow(int clientWidth, int clientHeight, const std::string& title,
                         const ArgbImage& icon) override {
     Require(window_ == nullptr, "the main window exists already");
+    pictureW_ = clientWidth;
+    pictureH_ = clientHeight;
+    // The one display query of start-up: the window opens centred on the first display.
+    SDL_Rect usable;
+    if (scale_ == 0)
+      scale_ = SDL_GetDisplayUsableBounds(0, &usable) == 0
+                   ? ScaleToFit(usable.w, usable.h, clientWidth, clientHeight, kMaxScale)
+                   : 1;
     // Hidden until shown: the first picture is composed before it appears.
     window_ = SDL_CreateWindow(Cp1252ToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               clientWidth * scale_, clientHeight * scale_, SDL_WINDOW_HIDDEN);
+                               clientWidth * scale_, clientHeight * scale_,
+                               SDL_WINDOW_HIDDEN | (startFullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
     if (!window_)
       throw std::runtime_error(std::string("the window system refused the window (") + SDL_GetError() + ")");
     windowId_ = SDL_GetWindowID(window_);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window_, &w, &h);
+    view_ = CentredView(w, h, pictureW_, pictureH_);
     SetIcon(icon);
   }
 
@@ -150,13 +164,26 @@ class SdlBackend : public Backend {
   }
 
   void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
-    if (window_) PresentToWindow(window_, framebuffer, rects, scale_);
+    if (!window_) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(window_);
+    if (!surface) return;
+    if (surface->w == surfaceW_ && surface->h == surfaceH_) {
+      PresentToWindow(window_, framebuffer, rects, view_);
+      return;
+    }
+    // A new size (fullscreen came or went): black around the whole picture.
+    surfaceW_ = surface->w;
+    surfaceH_ = surface->h;
+    view_ = CentredView(surfaceW_, surfaceH_, pictureW_, pictureH_);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    PresentToWindow(window_, framebuffer, {Rect{0, 0, framebuffer.width, framebuffer.height}}, view_, true);
   }
 
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
     int id = nextBoxId_++;
     try {
-      boxes_[id] = std::make_unique<SdlMessageBox>(id, text, caption, stopIcon, *text_, window_, boxWindows_);
+      boxes_[id] = std::make_unique<SdlMessageBox>(id, text, caption, stopIcon, *text_, window_, boxWindows_,
+                                                    view_.scale);
     } catch (const std::exception& e) {
       // Nobody could ever dismiss an unseen box: say it on stderr and let it go.
       std::fprintf(stderr, "tarvolen: %s\n%s: %s\n", e.what(), caption.c_str(), text.c_str());
@@ -214,9 +241,10 @@ class SdlBackend : public Backend {
         return true;
       case SDL_WINDOWEVENT:
         if (e.window.windowID != windowId_) return ToBox(BoxOfWindow(e.window.windowID), e, out);
-        return MainWindowEvent(e.window.event, out);
+        return MainWindowEvent(e.window, out);
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
+        if (FullscreenKey(e.key)) return false;
         // A key without a window goes to the box on top, if any, as focus would have it.
         SdlMessageBox* box = e.key.windowID ? BoxOfWindow(e.key.windowID) : TopBox();
         if (box) return ToBox(box, e, out);
@@ -232,7 +260,7 @@ class SdlBackend : public Backend {
       case SDL_MOUSEMOTION:
         ReleaseStaleCapture();
         if (e.motion.windowID != windowId_) return ToBox(BoxOfWindow(e.motion.windowID), e, out);
-        out = Event::Mouse(Event::Type::MouseMove, Unscaled(e.motion.x), Unscaled(e.motion.y));
+        out = Event::Mouse(Event::Type::MouseMove, PictureX(e.motion.x), PictureY(e.motion.y));
         return true;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
@@ -243,16 +271,20 @@ class SdlBackend : public Backend {
     }
   }
 
-  bool MainWindowEvent(Uint8 what, Event& out) {
+  bool MainWindowEvent(const SDL_WindowEvent& e, Event& out) {
     out = Event{};
-    switch (what) {
+    switch (e.event) {
       case SDL_WINDOWEVENT_CLOSE:
         out.type = Event::Type::Quit;
         return true;
       case SDL_WINDOWEVENT_SHOWN:
       case SDL_WINDOWEVENT_EXPOSED:
       case SDL_WINDOWEVENT_RESTORED:
+        out.type = Event::Type::Expose;
+        return true;
       case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // The pointer is mapped anew at once; Present draws the new size in full.
+        view_ = CentredView(e.data1, e.data2, pictureW_, pictureH_);
         out.type = Event::Type::Expose;
         return true;
       default:
@@ -270,7 +302,7 @@ class SdlBackend : public Backend {
     // While a button is held its release must arrive, wherever the pointer is.
     if (!wasHeld && held_) SDL_CaptureMouse(SDL_TRUE);
     if (wasHeld && !held_) SDL_CaptureMouse(SDL_FALSE);
-    out = Event::Mouse(down ? Event::Type::MouseDown : Event::Type::MouseUp, Unscaled(b.x), Unscaled(b.y), *button);
+    out = Event::Mouse(down ? Event::Type::MouseDown : Event::Type::MouseUp, PictureX(b.x), PictureY(b.y), *button);
     return true;
   }
 
@@ -298,18 +330,44 @@ class SdlBackend : public Backend {
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, userEvent_, userEvent_) > 0) delete static_cast<Event*>(e.user.data1);
   }
 
-  // A window pixel back to the picture's pixel it shows; floor, so the pointer
-  // left of or above the window stays outside it.
-  int Unscaled(int v) const { return v >= 0 ? v / scale_ : -((-v + scale_ - 1) / scale_); }
+  // F11 and Alt+Enter switch fullscreen on and off. They are the window's
+  // keys: neither the game nor a journal sees them, and Alt+Enter is no Enter
+  // in the menu or a box. Their releases go the same way.
+  bool FullscreenKey(const SDL_KeyboardEvent& k) {
+    const SDL_Scancode key = k.keysym.scancode;
+    if (k.type == SDL_KEYUP) {
+      if (key != toggleKey_) return false;
+      toggleKey_ = SDL_SCANCODE_UNKNOWN;
+      return true;
+    }
+    if (!IsFullscreenKey(k.keysym)) return false;
+    toggleKey_ = key;
+    if (!k.repeat && window_) {
+      const Uint32 desktop = SDL_WINDOW_FULLSCREEN_DESKTOP;
+      const bool on = (SDL_GetWindowFlags(window_) & desktop) != desktop;
+      if (SDL_SetWindowFullscreen(window_, on ? desktop : 0) != 0)
+        std::fprintf(stderr, "tarvolen: cannot switch fullscreen: %s\n", SDL_GetError());
+    }
+    return true;
+  }
+
+  // A window pixel back to the picture's pixel it shows.
+  int PictureX(int x) const { return Unscaled(x - view_.x, view_.scale); }
+  int PictureY(int y) const { return Unscaled(y - view_.y, view_.scale); }
 
  public:
-  int scale_ = 1;  // each pixel of the picture is a scale_ x scale_ block of the window
+  int scale_ = 1;  // the window's scale when not fullscreen; 0 until the display has been asked
+  bool startFullscreen_ = false;
 
  private:
   SDL_Window* window_ = nullptr;
   Uint32 windowId_ = 0;
   Uint32 userEvent_ = 0;
   Uint32 held_ = 0;  // mouse buttons held on the main window
+  int pictureW_ = 0, pictureH_ = 0;
+  View view_;  // where the picture lies on the window now
+  int surfaceW_ = 0, surfaceH_ = 0;  // the size of the surface last drawn on
+  SDL_Scancode toggleKey_ = SDL_SCANCODE_UNKNOWN;  // the fullscreen key held down
   std::unique_ptr<TextRenderer> text_;
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
@@ -325,10 +383,11 @@ void PrepareSdlProcess() {
   setenv("XCOMPOSEFILE", "/dev/null", 1);
 }
 
-std::unique_ptr<Backend> MakeSdlBackend(int scale) {
+std::unique_ptr<Backend> MakeSdlBackend(int scale, bool fullscreen) {
   InstallSdlBitmapDecoder();
   auto backend = std::make_unique<SdlBackend>();
-  backend->scale_ = std::clamp(scale, 1, kMaxScale);
+  backend->scale_ = std::clamp(scale, 0, kMaxScale);
+  backend->startFullscreen_ = fullscreen;
   return backend;
 }
 

@@ -9,9 +9,12 @@ namespace tv {
 // windows of their own. Throws std::runtime_error with a plain-words message
 // when there is no display to open a window on. With `scale` N (1 to
 // kMaxScale) the window is N times larger and shows every pixel of the
-// picture as an N x N block; pointer positions arrive in picture pixels.
+// picture as an N x N block, its message boxes too; pointer positions arrive
+// in picture pixels. Scale 0 picks the largest that suits the display
+// (ScaleToFit). F11 and Alt+Enter switch fullscreen on and off; `fullscreen`
+// starts so.
 inline constexpr int kMaxScale = 4;
-std::unique_ptr<Backend> MakeSdlBackend(int scale = 1);
+std::unique_ptr<Backend> MakeSdlBackend(int scale = 1, bool fullscreen = false);
 
 // What the window's start-up needs of the process's environment; called
 // before any other thread starts, since it changes the environment.

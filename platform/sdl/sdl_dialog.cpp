@@ -72,9 +72,12 @@ void BoxWindowPool::DestroyAll() {
 }
 
 SdlMessageBox::SdlMessageBox(int id, const std::string& text, const std::string& caption, bool stopIcon,
-                             TextRenderer& renderer, SDL_Window* owner, BoxWindowPool& windows)
-    : id_(id), windows_(windows), layout_(LayoutMessageBox(renderer, text, stopIcon, MaxTextWidth(owner))) {
-  window_ = windows_.Take(Cp1252ToUtf8(caption), layout_.width, layout_.height, owner);
+                             TextRenderer& renderer, SDL_Window* owner, BoxWindowPool& windows, int scale)
+    : id_(id),
+      windows_(windows),
+      scale_(std::max(scale, 1)),
+      layout_(LayoutMessageBox(renderer, text, stopIcon, MaxTextWidth(owner) / scale_)) {
+  window_ = windows_.Take(Cp1252ToUtf8(caption), layout_.width * scale_, layout_.height * scale_, owner);
   windowId_ = SDL_GetWindowID(window_);
   SDL_ShowWindow(window_);
   Draw();
@@ -89,7 +92,11 @@ bool SdlMessageBox::HasKeyboard() const { return SDL_GetKeyboardFocus() == windo
 
 void SdlMessageBox::Draw() {
   Bitmap picture = PaintMessageBox(layout_, pressed_);
-  PresentToWindow(window_, picture, {Rect{0, 0, picture.width, picture.height}});
+  PresentToWindow(window_, picture, {Rect{0, 0, picture.width, picture.height}}, View{scale_, 0, 0});
+}
+
+bool SdlMessageBox::OnOk(int x, int y) const {
+  return layout_.ok.Contains(Unscaled(x, scale_), Unscaled(y, scale_));
 }
 
 void SdlMessageBox::SetPressed(bool pressed) {
@@ -148,13 +155,13 @@ bool SdlMessageBox::Handle(const SDL_Event& e) {
       return SDL_GetKeyboardFocus() == window_ && Dismiss();
     }
     case SDL_MOUSEBUTTONDOWN:
-      if (e.button.button == SDL_BUTTON_LEFT && layout_.ok.Contains(e.button.x, e.button.y)) {
+      if (e.button.button == SDL_BUTTON_LEFT && OnOk(e.button.x, e.button.y)) {
         tracking_ = true;
         SetPressed(true);
       }
       return false;
     case SDL_MOUSEMOTION:
-      if (tracking_) SetPressed(layout_.ok.Contains(e.motion.x, e.motion.y));
+      if (tracking_) SetPressed(OnOk(e.motion.x, e.motion.y));
       return false;
     case SDL_MOUSEBUTTONUP:
       if (e.button.button != SDL_BUTTON_LEFT || !tracking_) return false;
@@ -162,7 +169,7 @@ bool SdlMessageBox::Handle(const SDL_Event& e) {
       SetPressed(false);
       // A click is pressed and released over OK: a player who pressed by mistake
       // slides off to keep the box (SdlBackendOnX.ClickOnOkDismissesAndClicksElsewhereDoNot).
-      return layout_.ok.Contains(e.button.x, e.button.y) && Dismiss();
+      return OnOk(e.button.x, e.button.y) && Dismiss();
     default:
       return false;
   }

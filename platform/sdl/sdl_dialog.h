@@ -35,13 +35,13 @@ class BoxWindowPool {
 };
 
 // A message box: a small window of its own with the text, perhaps the stop
-// icon, and an OK button. It only reports its dismissal; the loop that waits
-// for it is the toolkit's.
+// icon, and an OK button, every pixel a scale x scale block as in the game's
+// window. It only reports its dismissal; the loop that waits for it is the toolkit's.
 class SdlMessageBox {
  public:
   // Throws std::runtime_error when the window cannot be made.
   SdlMessageBox(int id, const std::string& text, const std::string& caption, bool stopIcon,
-                TextRenderer& renderer, SDL_Window* owner, BoxWindowPool& windows);
+                TextRenderer& renderer, SDL_Window* owner, BoxWindowPool& windows, int scale = 1);
   ~SdlMessageBox();
   SdlMessageBox(const SdlMessageBox&) = delete;
   SdlMessageBox& operator=(const SdlMessageBox&) = delete;
@@ -58,11 +58,13 @@ class SdlMessageBox {
   bool Dismiss();
   void Draw();
   void SetPressed(bool pressed);
+  bool OnOk(int x, int y) const;
 
   int id_;
   BoxWindowPool& windows_;
   SDL_Window* window_ = nullptr;
   Uint32 windowId_ = 0;
+  int scale_;
   MessageBoxLayout layout_;
   bool pressed_ = false;    // the button shows pressed
   bool tracking_ = false;   // the left button went down on OK

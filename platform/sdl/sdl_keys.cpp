@@ -94,4 +94,9 @@ uint16_t VirtualKeyOf(const SDL_Keysym& key) {
   return 0;
 }
 
+bool IsFullscreenKey(const SDL_Keysym& key) {
+  const bool alt = (key.mod & KMOD_ALT) != 0;
+  return key.sym == SDLK_F11 || (alt && (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER));
+}
+
 }  // namespace tv

@@ -11,4 +11,7 @@ namespace tv {
 // position when the layout gives no Latin letter; the keypad follows Num Lock.
 uint16_t VirtualKeyOf(const SDL_Keysym& key);
 
+// F11 and Alt+Enter, which switch fullscreen on and off.
+bool IsFullscreenKey(const SDL_Keysym& key);
+
 }  // namespace tv

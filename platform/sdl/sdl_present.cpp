@@ -21,11 +21,29 @@ void Enlarge(const Bitmap& picture, const Rect& r, int scale, std::vector<Pixel>
 
 }  // namespace
 
-bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vector<Rect>& rects, int scale) {
+int ScaleToFit(int usableW, int usableH, int pictureW, int pictureH, int maxScale) {
+  int n = 1;
+  while (n < maxScale && (n + 1) * pictureW * 5 <= usableW * 4 && (n + 1) * pictureH * 5 <= usableH * 4) ++n;
+  return n;
+}
+
+View CentredView(int surfaceW, int surfaceH, int pictureW, int pictureH) {
+  View v;
+  if (pictureW <= 0 || pictureH <= 0) return v;
+  v.scale = std::max(1, std::min(surfaceW / pictureW, surfaceH / pictureH));
+  v.x = std::max(0, (surfaceW - pictureW * v.scale) / 2);
+  v.y = std::max(0, (surfaceH - pictureH * v.scale) / 2);
+  return v;
+}
+
+bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vector<Rect>& rects, View view,
+                     bool wholeWindow) {
   // Valid until the window changes size; SDL makes a new one then.
   SDL_Surface* surface = SDL_GetWindowSurface(window);
+  const int scale = view.scale;
   if (!surface || scale < 1) return false;
-  Rect bounds = Rect{0, 0, surface->w / scale, surface->h / scale}.Intersect({0, 0, picture.width, picture.height});
+  Rect bounds = Rect{0, 0, std::max(0, surface->w - view.x) / scale, std::max(0, surface->h - view.y) / scale}
+                    .Intersect({0, 0, picture.width, picture.height});
   std::vector<SDL_Rect> shown;
   shown.reserve(rects.size());
   std::vector<Pixel> enlarged;
@@ -40,7 +58,7 @@ bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vecto
       src = enlarged.data();
       srcPitch = r.w * scale * int(sizeof(Pixel));
     }
-    const SDL_Rect s{r.x * scale, r.y * scale, r.w * scale, r.h * scale};
+    const SDL_Rect s{view.x + r.x * scale, view.y + r.y * scale, r.w * scale, r.h * scale};
     auto* dst = static_cast<uint8_t*>(surface->pixels) + size_t(s.y) * surface->pitch +
                 size_t(s.x) * surface->format->BytesPerPixel;
     if (SDL_ConvertPixels(s.w, s.h, SDL_PIXELFORMAT_RGB888, src, srcPitch, surface->format->format, dst,
@@ -49,7 +67,8 @@ bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vecto
     shown.push_back(s);
   }
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-  if (!shown.empty()) SDL_UpdateWindowSurfaceRects(window, shown.data(), int(shown.size()));
+  if (wholeWindow) SDL_UpdateWindowSurface(window);
+  else if (!shown.empty()) SDL_UpdateWindowSurfaceRects(window, shown.data(), int(shown.size()));
   return true;
 }
 

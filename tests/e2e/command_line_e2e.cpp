@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -53,7 +54,8 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutADisplayAndMistakesGetTheUsageAndSt
 
   Outcome help = RunWithoutDisplay({"--help"}, "9");  // a bad TARVOLEN_SCALE does not stop --help
   EXPECT_TRUE(ExitedWith(help, 0)) << help.err;
-  for (const char* part : {"Usage: tarvolen", "--scale N", "--version", "TARVOLEN_SCALE", "0.mid", "hit.wav"})
+  for (const char* part :
+       {"Usage: tarvolen", "--scale N", "--fullscreen", "--version", "TARVOLEN_SCALE", "0.mid", "hit.wav"})
     EXPECT_NE(help.out.find(part), std::string::npos) << "--help lacks " << part << ":\n" << help.out;
   EXPECT_EQ(help.err, "");
 
@@ -62,6 +64,7 @@ TEST(CommandLine, HelpAndVersionAnswerWithoutADisplayAndMistakesGetTheUsageAndSt
       {{"--scale", "5"}, ""}, {{"--scale=0"}, ""},   {{"--scale=2x"}, ""},    {{"--help=1"}, ""},
       {{}, "0"},              {{}, "four"},          {{"--", "x"}, ""},
       {{"--record", "a", "--replay", "b"}, ""},      {{"--headless"}, ""},    {{"--png", "x"}, ""},
+      {{"--fullscreen=1"}, ""},
   };
   for (const auto& [args, env] : wrong) {
     std::string what;
@@ -94,17 +97,23 @@ TEST(CommandLine, AHeadlessReplayThatCannotWriteItsFrameOrItsStateSaysWhyAndEnds
   std::remove(journal.c_str());
 }
 
+// Starts the program on `desk` and waits for its menu at scale n.
+void StartScaled(Desktop& desk, WindowInfo& win, int n, const std::map<std::string, std::string>& env,
+                 const std::vector<std::string>& args, const std::string& program = TARVOLEN_PROGRAM) {
+  desk.Launch(program, env, args);
+  auto w = desk.WaitWindow("Tarvolen", 30s);
+  ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk.Stderr();
+  win = *w;
+  ASSERT_EQ(win.width, 586 * n);
+  ASSERT_EQ(win.height, 440 * n);
+  ASSERT_TRUE(desk.WaitPixel(win.id, kRowX * n, kRowY[0] * n, kRed, 20s)) << "the menu never showed";
+}
+
 // Every pixel of the picture an N x N block of the window, the pointer scaled back.
 class ScaledOnX : public ::testing::Test {
  protected:
   void StartScaled(int n, const std::map<std::string, std::string>& env, const std::vector<std::string>& args) {
-    big_.Launch(TARVOLEN_PROGRAM, env, args);
-    auto w = big_.WaitWindow("Tarvolen", 30s);
-    ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << big_.Stderr();
-    win_ = *w;
-    ASSERT_EQ(win_.width, 586 * n);
-    ASSERT_EQ(win_.height, 440 * n);
-    ASSERT_TRUE(big_.WaitPixel(win_.id, kRowX * n, kRowY[0] * n, kRed, 20s)) << "the menu never showed";
+    e2e::StartScaled(big_, win_, n, env, args);
   }
   // Room for a window three times the size.
   Desktop big_{1800, 1400};
@@ -139,6 +148,53 @@ TEST_F(ScaledOnX, TheEnvironmentSetsTheScaleWhenTheOptionDoesNot) {
   auto status = big_.WaitExit(5s);
   ASSERT_TRUE(status);
   EXPECT_TRUE(status->Clean()) << Describe(*status);
+}
+
+// A 3840 x 2160 screen gets scale 3 unasked, and the box a broken level
+// picture brings up is drawn and clicked at that scale too.
+TEST(ScaledBoxOnX, OnAFourKScreenTheWindowAndItsBoxesAreThreeTimesLarger) {
+  Desktop desk(3840, 2160);
+  namespace fs = std::filesystem;
+  const fs::path dir = desk.TempDir(), program = dir / fs::path(TARVOLEN_PROGRAM).filename();
+  for (const auto& file : fs::directory_iterator(fs::path(TARVOLEN_PROGRAM).parent_path()))
+    if (file.is_regular_file()) fs::copy_file(file.path(), dir / file.path().filename());
+  fs::resize_file(dir / "1.bmp", 10);
+  WindowInfo win;
+  ASSERT_NO_FATAL_FAILURE(StartScaled(desk, win, 3, {}, {}, program.string()));
+  desk.Click(win.id, kRowCaptionX * 3, kRowY[0] * 3);  // the campaign's level 1 and its picture
+  auto box = desk.WaitOtherWindow("Tarvolen", win.id, 20s);
+  ASSERT_TRUE(box && desk.WaitPixel(box->id, 1, 1, 0xC0C0C0)) << "no box for the broken picture";
+  // 3 x (12 + 32 + 12 + 23 + 12): the icon's row and the button's, with their margins.
+  EXPECT_EQ(box->height, 3 * 91);
+  EXPECT_TRUE(Blocky(desk.Grab(box->id), 3)) << "a pixel of the box is not a whole 3 x 3 block";
+  desk.Click(box->id, box->width / 2, box->height - 3 * (12 + 11));  // OK's centre, scaled
+  EXPECT_TRUE(WaitUntil([&] { return !desk.Info(box->id); }, 10s)) << "OK did not dismiss the box";
+}
+
+// F11 and Alt+Enter switch fullscreen on and off: the picture centred at the
+// largest whole scale, the pointer mapped back to it; the keys reach no menu.
+TEST(FullscreenOnX, FElevenAndAltEnterSwitchTheScreenOverThePictureCentredAtItsLargestScale) {
+  Desktop desk(2560, 1440);
+  WindowInfo win;
+  ASSERT_NO_FATAL_FAILURE(StartScaled(desk, win, 1, {}, {"--scale", "1"}));
+  ASSERT_TRUE(desk.StartWindowManager()) << "openbox did not start";
+  auto sized = [&](int w) {
+    return WaitUntil([&] { return desk.Info(win.id).value_or(WindowInfo{}).width == w; }, 10s);
+  };
+  desk.Key(win.id, "F11");
+  ASSERT_TRUE(sized(2560)) << "the window does not cover the screen";
+  const int n = 3, x0 = (2560 - 586 * n) / 2, y0 = (1440 - 440 * n) / 2;  // 1758 x 1320, centred
+  ASSERT_TRUE(desk.WaitPixel(win.id, x0 + kRowX * n, y0 + kRowY[0] * n, kRed));
+  Screenshot s = desk.Grab(win.id);
+  EXPECT_EQ(std::vector({s.At(x0 - 1, y0 + 9), s.At(x0 + 586 * n, y0 + 9), s.At(x0 + 9, y0 - 1)}),
+            std::vector({kBlack, kBlack, kBlack}));
+  desk.Key(win.id, "alt+Return");  // were it Enter to the menu too, the campaign would start
+  ASSERT_TRUE(sized(586)) << "the window did not come back";
+  ASSERT_TRUE(desk.Synced(win.id) && desk.WaitPixel(win.id, kRowX, kRowY[0], kRed));
+  desk.Key(win.id, "F11");
+  ASSERT_TRUE(sized(2560));
+  desk.Click(win.id, x0 + kRowCaptionX * n, y0 + kRowY[1] * n);  // two players, at the mapped place
+  EXPECT_TRUE(desk.WaitPixel(win.id, x0 + 40 * n + 1, y0 + 10 * n + 1, kSky, 20s)) << "no match after the click";
 }
 
 }  // namespace

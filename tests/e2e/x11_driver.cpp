@@ -114,8 +114,26 @@ Desktop::Desktop(int screenWidth, int screenHeight) : x_(std::make_unique<X>()) 
   XSync(x_->dpy, False);
 }
 
+bool Desktop::StartWindowManager() {
+  wm_ = Spawn({{"openbox"}, Environment({}), "/dev/null", tempDir_ + "/openbox.log"});
+  const Atom check = XInternAtom(x_->dpy, "_NET_SUPPORTING_WM_CHECK", False);
+  return WaitUntil(
+      [&] {
+        Atom type;
+        int format;
+        unsigned long n = 0, after;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(x_->dpy, DefaultRootWindow(x_->dpy), check, 0, 1, False, XA_WINDOW, &type, &format, &n,
+                           &after, &data);
+        if (data) XFree(data);
+        return n == 1;
+      },
+      10s);
+}
+
 Desktop::~Desktop() {
   Kill();
+  if (wm_ > 0) StopChild(wm_, 2s);
   if (x_->dpy) XCloseDisplay(x_->dpy);
   if (x_->pings) XCloseDisplay(x_->pings);
   StopChild(xvfb_, 5s);

@@ -59,6 +59,9 @@ class Desktop {
   Desktop& operator=(const Desktop&) = delete;
 
   const std::string& DisplayName() const { return display_; }
+  // Starts openbox (fullscreen is a window manager's to grant) and waits until
+  // it manages the windows; Windows() finds none it framed, so find them first.
+  bool StartWindowManager();
   // A private directory, removed afterwards: logs, audio files of the disk driver.
   const std::string& TempDir() const { return tempDir_; }
 
@@ -139,6 +142,7 @@ class Desktop {
   std::string display_;
   std::string tempDir_;
   pid_t xvfb_ = -1;
+  pid_t wm_ = -1;
   pid_t pid_ = -1;
   std::optional<ExitStatus> exit_;
 };
