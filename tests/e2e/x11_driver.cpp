@@ -73,7 +73,9 @@ Desktop::Desktop(int screenWidth, int screenHeight) : x_(std::make_unique<X>()) 
   fcntl(fds[1], F_SETFD, 0);  // the server writes its display number here
   SpawnOptions o;
   o.argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-            std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24", "-nolisten", "tcp"};
+            std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x24", "-nolisten", "tcp",
+            // A reset when the last client leaves would re-centre the pointer.
+            "-noreset"};
   o.env = Environment({});
   o.stderrPath = tempDir_ + "/xvfb.log";
   try {
