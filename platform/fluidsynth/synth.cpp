@@ -6,15 +6,10 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <mutex>
-#include <set>
 
-#include "platform/sound/media_files.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sound/audio_mixer.h"
-#include "platform/fluidsynth/soundfont_subset.h"
-#include "platform/files/system.h"
 
 namespace tv {
 
@@ -64,17 +59,6 @@ class Synth {
 
   fluid_synth_t* Handle() { return synth_; }
 
-  // A piece that needs a preset left out of the loaded ones gets the whole
-  // font (once): what it plays is then what the whole font plays.
-  void Cover(const std::set<Preset>& needed) {
-    if (whole_ || std::includes(loaded_.begin(), loaded_.end(), needed.begin(), needed.end())) return;
-    const int id = fluid_synth_sfload(synth_, SoundFontPath(), 1);
-    if (id == FLUID_FAILED) return;
-    fluid_synth_sfunload(synth_, fontId_, 1);
-    fontId_ = id;
-    whole_ = true;
-  }
-
   // Back to a quiet synthesiser: no note held, and the reverb and chorus of a
   // piece that was cut off rung out unheard, along with the rest of the last
   // 64-frame block FluidSynth rendered before the cut. Voiceless rendering is
@@ -111,21 +95,11 @@ class Synth {
     if (!settings_) return;
     synth_ = new_fluid_synth(settings_);
     if (!synth_) return;
-    // FluidSynth holds every zone of every preset it loads; the game's own
-    // pieces use a sixth of the font's. Those presets only, 5 MiB less.
-    loaded_ = PresetsOfPieces(ProgramDirectory());
-    fontId_ = LoadSoundFont(synth_, settings_, SoundFontPath(), loaded_, whole_);
-    ready_ = fontId_ != FLUID_FAILED;
+    // The whole font, as FluidSynth loads it: only a piece without its
+    // recording gets here, and it may play any preset.
+    ready_ = fluid_synth_sfload(synth_, SoundFontPath(), 1) != FLUID_FAILED;
   }
 
-  static std::set<Preset> PresetsOfPieces(const std::string& directory) {
-    std::set<Preset> all;
-    for (const auto& piece : PiecesIn(directory)) {
-      std::set<Preset> one = PresetsOfMidi(piece);
-      all.insert(one.begin(), one.end());
-    }
-    return all;
-  }
   ~Synth() {
     if (synth_) delete_fluid_synth(synth_);
     if (settings_) delete_fluid_settings(settings_);
@@ -133,9 +107,6 @@ class Synth {
 
   fluid_settings_t* settings_ = nullptr;
   fluid_synth_t* synth_ = nullptr;
-  std::set<Preset> loaded_;  // the presets of the loaded font
-  int fontId_ = FLUID_FAILED;
-  bool whole_ = false;       // the whole font is loaded
   bool ready_ = false;
   float scratch_[2 * kChunk] = {};
 };
@@ -228,7 +199,6 @@ const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
 std::unique_ptr<MidiSequence> MidiSequence::Create(std::vector<uint8_t> file) {
   Synth* synth = Synth::Get();
   if (!synth) return nullptr;
-  synth->Cover(PresetsOfMidi(file));
   std::unique_ptr<MidiSequence> seq(new MidiSequence());
   seq->file_ = std::move(file);
   if (!seq->MakePlayer()) return nullptr;

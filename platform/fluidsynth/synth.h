@@ -11,9 +11,8 @@ struct _fluid_player_t;  // FluidSynth's sequence player
 namespace tv {
 
 // MIDI through FluidSynth: one synthesiser for the whole run, with the
-// General MIDI sound font loaded once (the presets of the pieces beside the
-// program; the whole font once a piece needs another); one sequence player
-// per opened file.
+// General MIDI sound font loaded once, whole; one sequence player per opened
+// file.
 // Every call that touches the synthesiser is made with the audio device
 // locked (or from the audio callback), since the callback renders it.
 class MidiSequence final : public MidiRenderer {
