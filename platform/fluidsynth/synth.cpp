@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+#include <vector>
 
 #include "platform/sound/recorded_music.h"
 #include "platform/sound/audio_mixer.h"
@@ -20,8 +21,38 @@ std::atomic<bool> made{false};
 // FluidSynth talks on stderr unless told otherwise; the game logs nothing.
 void Quiet(int, const char*, void*) {}
 
+// One setting the game gives FluidSynth: a number, an integer or a text.
+struct GameSetting {
+  const char* name;
+  enum class Kind { Number, Integer, Text } kind;
+  double number;
+  const char* text;
+};
+
+// Every setting the game sets, the device's rate first; the rest are left at
+// FluidSynth's defaults. The synthesiser, the recordings and their key are all
+// made from this one table, so none can drift from the others.
+std::vector<GameSetting> GameSettings() {
+  using K = GameSetting::Kind;
+  return {
+      {"synth.sample-rate", K::Number, double(AudioMixer::kRate), nullptr},
+      {"synth.gain", K::Number, 0.8, nullptr},
+      {"synth.lock-memory", K::Integer, 0, nullptr},
+      // Measured on the game's pieces (bench/synth_compare, docs/performance.md):
+      // samples loaded as notes first need them hold 5 MiB less and sound the
+      // same; 64 voices are more than any piece but the fifth level's uses, and
+      // there the voices given up are the faintest ring, for half its cost.
+      // Chorus, reverb, 4th-order interpolation and the device's rate are kept:
+      // leaving any of them out is heard.
+      {"synth.dynamic-sample-loading", K::Integer, 1, nullptr},
+      {"synth.polyphony", K::Integer, 64, nullptr},
+      // The sequence advances with the samples rendered, not a clock thread of its own.
+      {"player.timing-source", K::Text, 0, "sample"},
+  };
+}
+
 // The settings the game synthesises with, and makes its recordings with.
-fluid_settings_t* NewGameSettings(int rate) {
+fluid_settings_t* NewGameSettings() {
   static std::once_flag once;
   std::call_once(once, [] {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, Quiet, nullptr);
@@ -33,19 +64,13 @@ fluid_settings_t* NewGameSettings(int rate) {
   });
   fluid_settings_t* settings = new_fluid_settings();
   if (!settings) return nullptr;
-  fluid_settings_setnum(settings, "synth.sample-rate", rate);
-  fluid_settings_setnum(settings, "synth.gain", 0.8);
-  fluid_settings_setint(settings, "synth.lock-memory", 0);
-  // Measured on the game's pieces (bench/synth_compare, docs/performance.md):
-  // samples loaded as notes first need them hold 5 MiB less and sound the
-  // same; 64 voices are more than any piece but the fifth level's uses, and
-  // there the voices given up are the faintest ring, for half its cost.
-  // Chorus, reverb, 4th-order interpolation and the device's rate are kept:
-  // leaving any of them out is heard.
-  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-  fluid_settings_setint(settings, "synth.polyphony", 64);
-  // The sequence advances with the samples rendered, not a clock thread of its own.
-  fluid_settings_setstr(settings, "player.timing-source", "sample");
+  for (const GameSetting& s : GameSettings()) {
+    switch (s.kind) {
+      case GameSetting::Kind::Number: fluid_settings_setnum(settings, s.name, s.number); break;
+      case GameSetting::Kind::Integer: fluid_settings_setint(settings, s.name, int(s.number)); break;
+      case GameSetting::Kind::Text: fluid_settings_setstr(settings, s.name, s.text); break;
+    }
+  }
   return settings;
 }
 
@@ -53,7 +78,7 @@ class Synth {
  public:
   // The one synthesiser, made at the first MIDI file; null if it cannot be.
   static Synth* Get() {
-    static Synth synth(AudioMixer::kRate);
+    static Synth synth;
     return synth.ready_ ? &synth : nullptr;
   }
 
@@ -89,9 +114,9 @@ class Synth {
   static constexpr int kMaxRing = 3 * AudioMixer::kRate;
   static constexpr float kQuiet = 1e-5f;  // -100 dB
 
-  explicit Synth(int rate) {
+  Synth() {
     made.store(true);
-    settings_ = NewGameSettings(rate);
+    settings_ = NewGameSettings();
     if (!settings_) return;
     synth_ = new_fluid_synth(settings_);
     if (!synth_) return;
@@ -120,39 +145,18 @@ bool SynthMade() { return made.load(); }
 const std::string& SynthIdentity() {
   static const std::string identity = [] {
     const std::string font = SoundFontIdentity(SoundFontPath());
-    fluid_settings_t* settings = font.empty() ? nullptr : NewGameSettings(AudioMixer::kRate);
-    if (!settings) return std::string();
-    // Every setting of the synthesiser and the sequence player, as set above
-    // or left at this FluidSynth's defaults: a change to any of them is a new
-    // synthesiser whose recordings are not the old one's.
-    std::string text = std::string("fluidsynth ") + fluid_version_str() + " font " + font;
-    std::vector<std::pair<std::string, int>> names;
-    fluid_settings_foreach(settings, &names, [](void* data, const char* name, int type) {
-      const std::string n = name;
-      if (n.rfind("synth.", 0) == 0 || n.rfind("player.", 0) == 0)
-        static_cast<std::vector<std::pair<std::string, int>>*>(data)->emplace_back(n, type);
-    });
-    for (const auto& [name, type] : names) {
-      text += "\n" + name + "=";
-      if (type == FLUID_NUM_TYPE) {
-        double v = 0;
-        fluid_settings_getnum(settings, name.c_str(), &v);
+    if (font.empty()) return std::string();
+    std::string text = "font " + font;
+    for (const GameSetting& s : GameSettings()) {
+      text += std::string("\n") + s.name + "=";
+      if (s.kind == GameSetting::Kind::Text) {
+        text += s.text;
+      } else {
         char buf[32];
-        std::snprintf(buf, sizeof buf, "%.17g", v);
+        std::snprintf(buf, sizeof buf, "%.17g", s.number);
         text += buf;
-      } else if (type == FLUID_INT_TYPE) {
-        int v = 0;
-        fluid_settings_getint(settings, name.c_str(), &v);
-        text += std::to_string(v);
-      } else if (type == FLUID_STR_TYPE) {
-        char* v = nullptr;
-        if (fluid_settings_dupstr(settings, name.c_str(), &v) == FLUID_OK && v) {
-          text += v;
-          fluid_free(v);
-        }
       }
     }
-    delete_fluid_settings(settings);
     return text;
   }();
   return identity;
@@ -161,7 +165,7 @@ const std::string& SynthIdentity() {
 bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, uint64_t& doneFrame) {
   stereo.clear();
   doneFrame = 0;
-  fluid_settings_t* settings = NewGameSettings(AudioMixer::kRate);
+  fluid_settings_t* settings = NewGameSettings();
   if (!settings) return false;
   fluid_synth_t* synth = new_fluid_synth(settings);
   fluid_player_t* player = nullptr;

@@ -52,10 +52,16 @@ bool SynthMade();
 // The path of the sound font the synthesiser loads.
 const char* SoundFontPath();
 
-// Everything besides a piece that shapes what the synthesiser makes of it:
-// FluidSynth's version, every one of its settings and the sound font's
-// identity. Empty without a sound font. A recording made under another
-// identity is not this synthesiser's.
+// What the recordings' key holds besides the piece (RecordingName): the sound
+// font's identity (its size and hashes) and every setting the game itself
+// gives FluidSynth (rate, gain, polyphony, dynamic sample loading, timing
+// source, ...). Empty without a sound font. FluidSynth's version and its
+// defaults are left out on purpose: the recordings are what the build
+// machine's player heard, so an update of FluidSynth with the same font still
+// plays them (even one that would synthesise a little differently) rather
+// than turning every piece back into live synthesis. Another font, or a
+// setting the game changes, is another key, and the piece is synthesised
+// until the build records it again.
 const std::string& SynthIdentity();
 
 // Renders a normalised piece the way the game first plays it (a fresh
