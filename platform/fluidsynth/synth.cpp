@@ -16,8 +16,6 @@ namespace tv {
 
 namespace {
 
-std::atomic<bool> made{false};
-
 // FluidSynth talks on stderr unless told otherwise; the game logs nothing.
 void Quiet(int, const char*, void*) {}
 
@@ -74,48 +72,21 @@ fluid_settings_t* NewGameSettings() {
   return settings;
 }
 
-class Synth {
- public:
-  // The one synthesiser, made at the first MIDI file; null if it cannot be.
-  static Synth* Get() {
-    static Synth synth;
-    return synth.ready_ ? &synth : nullptr;
-  }
+constexpr int kMaxRing = 3 * AudioMixer::kRate;
+constexpr float kQuiet = 1e-5f;  // -100 dB
 
-  fluid_synth_t* Handle() { return synth_; }
+}  // namespace
 
-  // Back to a quiet synthesiser: no note held, and the reverb and chorus of a
-  // piece that was cut off rung out unheard, along with the rest of the last
-  // 64-frame block FluidSynth rendered before the cut. Voiceless rendering is
-  // cheap: about a second of ring in 2 ms.
-  void Reset() {
-    fluid_synth_all_sounds_off(synth_, -1);
-    for (int frames = 0; frames < kMaxRing; frames += kChunk) {
-      fluid_synth_write_float(synth_, kChunk, scratch_, 0, 2, scratch_, 1, 2);
-      float peak = 0;
-      for (float v : scratch_) peak = std::max(peak, std::abs(v));
-      if (peak < kQuiet) break;
-    }
-  }
+Synth::Synth() = default;
 
-  void RenderInto(float* out, int frames) {
-    while (frames > 0) {
-      const int n = std::min(frames, kChunk);
-      fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
-      for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[i];
-      out += 2 * n;
-      frames -= n;
-    }
-  }
+Synth::~Synth() {
+  if (synth_) delete_fluid_synth(synth_);
+  if (settings_) delete_fluid_settings(settings_);
+}
 
-  static constexpr int kChunk = 512;
-
- private:
-  static constexpr int kMaxRing = 3 * AudioMixer::kRate;
-  static constexpr float kQuiet = 1e-5f;  // -100 dB
-
-  Synth() {
-    made.store(true);
+bool Synth::Prepare() {
+  std::call_once(prepared_, [this] {
+    made_.store(true);
     settings_ = NewGameSettings();
     if (!settings_) return;
     synth_ = new_fluid_synth(settings_);
@@ -123,43 +94,54 @@ class Synth {
     // The whole font, as FluidSynth loads it: only a piece without its
     // recording gets here, and it may play any preset.
     ready_ = fluid_synth_sfload(synth_, SoundFontPath(), 1) != FLUID_FAILED;
+  });
+  return ready_;
+}
+
+const std::string& Synth::Identity() {
+  std::call_once(identified_, [this] { identity_ = SynthIdentity(); });
+  return identity_;
+}
+
+// No note held, and the reverb and chorus of a piece that was cut off rung
+// out unheard, along with the rest of the last 64-frame block FluidSynth
+// rendered before the cut. Voiceless rendering is cheap: about a second of
+// ring in 2 ms.
+void Synth::Reset() {
+  fluid_synth_all_sounds_off(synth_, -1);
+  for (int frames = 0; frames < kMaxRing; frames += kChunk) {
+    fluid_synth_write_float(synth_, kChunk, scratch_, 0, 2, scratch_, 1, 2);
+    float peak = 0;
+    for (float v : scratch_) peak = std::max(peak, std::abs(v));
+    if (peak < kQuiet) break;
   }
+}
 
-  ~Synth() {
-    if (synth_) delete_fluid_synth(synth_);
-    if (settings_) delete_fluid_settings(settings_);
+void Synth::RenderInto(float* out, int frames) {
+  while (frames > 0) {
+    const int n = std::min(frames, kChunk);
+    fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
+    for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[i];
+    out += 2 * n;
+    frames -= n;
   }
+}
 
-  fluid_settings_t* settings_ = nullptr;
-  fluid_synth_t* synth_ = nullptr;
-  bool ready_ = false;
-  float scratch_[2 * kChunk] = {};
-};
-
-}  // namespace
-
-void PrepareSynth() { Synth::Get(); }
-
-bool SynthMade() { return made.load(); }
-
-const std::string& SynthIdentity() {
-  static const std::string identity = [] {
-    const std::string font = SoundFontIdentity(SoundFontPath());
-    if (font.empty()) return std::string();
-    std::string text = "font " + font;
-    for (const GameSetting& s : GameSettings()) {
-      text += std::string("\n") + s.name + "=";
-      if (s.kind == GameSetting::Kind::Text) {
-        text += s.text;
-      } else {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%.17g", s.number);
-        text += buf;
-      }
+std::string SynthIdentity() {
+  const std::string font = SoundFontIdentity(SoundFontPath());
+  if (font.empty()) return {};
+  std::string text = "font " + font;
+  for (const GameSetting& s : GameSettings()) {
+    text += std::string("\n") + s.name + "=";
+    if (s.kind == GameSetting::Kind::Text) {
+      text += s.text;
+    } else {
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "%.17g", s.number);
+      text += buf;
     }
-    return text;
-  }();
-  return identity;
+  }
+  return text;
 }
 
 bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, uint64_t& doneFrame) {
@@ -200,10 +182,9 @@ bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, 
 
 const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
 
-std::unique_ptr<MidiSequence> MidiSequence::Create(std::vector<uint8_t> file) {
-  Synth* synth = Synth::Get();
-  if (!synth) return nullptr;
-  std::unique_ptr<MidiSequence> seq(new MidiSequence());
+std::unique_ptr<MidiSequence> MidiSequence::Create(Synth& synth, std::vector<uint8_t> file) {
+  if (!synth.Prepare()) return nullptr;
+  std::unique_ptr<MidiSequence> seq(new MidiSequence(synth));
   seq->file_ = std::move(file);
   if (!seq->MakePlayer()) return nullptr;
   return seq;
@@ -215,7 +196,7 @@ MidiSequence::~MidiSequence() {
 
 bool MidiSequence::MakePlayer() {
   if (player_) delete_fluid_player(player_);
-  player_ = new_fluid_player(Synth::Get()->Handle());
+  player_ = new_fluid_player(synth_.synth_);
   if (!player_) return false;
   if (fluid_player_add_mem(player_, file_.data(), file_.size()) != FLUID_OK) {
     delete_fluid_player(player_);
@@ -230,13 +211,13 @@ void MidiSequence::Start() {
   // A piece from its top starts from a quiet synthesiser: nothing of a piece
   // that was cut off waits in it (it is not rendered while nothing plays, so
   // such a ring would come out as a click at the next start).
-  if (fluid_player_get_status(player_) == FLUID_PLAYER_READY) Synth::Get()->Reset();
+  if (fluid_player_get_status(player_) == FLUID_PLAYER_READY) synth_.Reset();
   fluid_player_play(player_);
 }
 
 void MidiSequence::Stop() {
   if (player_) fluid_player_stop(player_);
-  fluid_synth_all_sounds_off(Synth::Get()->Handle(), -1);
+  fluid_synth_all_sounds_off(synth_.synth_, -1);
 }
 
 bool MidiSequence::Rewind() {
@@ -249,6 +230,6 @@ bool MidiSequence::Finished() const {
   return !player_ || fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
 }
 
-void MidiSequence::RenderInto(float* out, int frames) { Synth::Get()->RenderInto(out, frames); }
+void MidiSequence::RenderInto(float* out, int frames) { synth_.RenderInto(out, frames); }
 
 }  // namespace tv

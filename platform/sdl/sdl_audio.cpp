@@ -88,11 +88,4 @@ void SdlAudioOutput::Callback(void* self, uint8_t* stream, int bytes) {
   }
 }
 
-AudioDevice& AudioDevice::Instance() {
-  static AudioDevice device;
-  return device;
-}
-
-void SdlBeep() { AudioDevice::Instance().Beep(); }
-
 }  // namespace tv

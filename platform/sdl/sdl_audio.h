@@ -35,13 +35,16 @@ class SdlAudioOutput final : public AudioOutput {
 };
 
 // The program's one audio device and mixer, for the media control layer and
-// the beep.
+// the beep; owned with the synthesiser by the program's sound (SdlSound).
+// Nothing opens until the first sound.
 class AudioDevice {
  public:
   static constexpr int kRate = AudioMixer::kRate;
   static constexpr int kChannels = AudioMixer::kChannels;
 
-  static AudioDevice& Instance();
+  AudioDevice() : mixer_(output_) {}
+  AudioDevice(const AudioDevice&) = delete;
+  AudioDevice& operator=(const AudioDevice&) = delete;
 
   // Opens the device at the first call; false when the machine has none.
   bool Ready() { return mixer_.Ready(); }
@@ -55,12 +58,8 @@ class AudioDevice {
   };
 
  private:
-  AudioDevice() : mixer_(output_) {}
   SdlAudioOutput output_;
-  AudioMixer mixer_;
+  AudioMixer mixer_;  // stops the output before it goes
 };
-
-// The system beep, for the window backend.
-void SdlBeep();
 
 }  // namespace tv

@@ -34,7 +34,7 @@ std::optional<MouseButton> ButtonOf(Uint8 b) {
 
 class SdlBackend : public Backend {
  public:
-  SdlBackend() {
+  explicit SdlBackend(AudioDevice& audio) : audio_(audio) {
     // The main window's close button is the program's quit request, not the
     // last window going away (a message box may be the last one closed).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -178,7 +178,7 @@ class SdlBackend : public Backend {
     }
   }
 
-  void Beep() override { SdlBeep(); }
+  void Beep() override { audio_.Beep(); }
   TextRenderer& Text() override { return *text_; }
 
  private:
@@ -311,6 +311,7 @@ class SdlBackend : public Backend {
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
   int nextBoxId_ = 1;
+  AudioDevice& audio_;
 };
 
 }  // namespace
@@ -322,9 +323,9 @@ void PrepareSdlProcess() {
   setenv("XCOMPOSEFILE", "/dev/null", 1);
 }
 
-std::unique_ptr<Backend> MakeSdlBackend(int scale) {
+std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale) {
   InstallSdlBitmapDecoder();
-  auto backend = std::make_unique<SdlBackend>();
+  auto backend = std::make_unique<SdlBackend>(audio);
   backend->scale_ = std::clamp(scale, 1, kMaxScale);
   return backend;
 }

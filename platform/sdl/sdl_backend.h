@@ -5,13 +5,16 @@
 
 namespace tv {
 
+class AudioDevice;
+
 // The real machine: an SDL window, its input, SDL's clock, message boxes as
 // windows of their own. Throws std::runtime_error with a plain-words message
 // when there is no display to open a window on. With `scale` N (1 to
 // kMaxScale) the window is N times larger and shows every pixel of the
 // picture as an N x N block; pointer positions arrive in picture pixels.
+// The beep sounds on `audio`, which outlives the backend.
 inline constexpr int kMaxScale = 4;
-std::unique_ptr<Backend> MakeSdlBackend(int scale = 1);
+std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1);
 
 // What the window's start-up needs of the process's environment; called
 // before any other thread starts, since it changes the environment.

@@ -189,7 +189,8 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
     if (kind == Kind::Sequencer) {
       if (uint32_t err = CodeOf(ParseMidi(bytes, d->lengthMs))) return err;
       d->lengthFrames = uint64_t(d->lengthMs) * uint64_t(output_.Rate()) / 1000;
-      SoundOutputLock lock(output_);
+      // Made before the lock (it may open a recording or load a synthesiser),
+      // swapped in under it below: the audio thread never waits for a maker.
       d->midi = makeMidi_ ? makeMidi_(std::move(bytes)) : nullptr;
       if (!d->midi) return kErrNoSoundFont;
     } else {

@@ -45,12 +45,40 @@ class ConstantTune final : public MidiRenderer {
   int done_ = 0;
 };
 
+// The mixer as the layer's output, counting how deep the caller holds its lock.
+class WatchedOutput final : public SoundOutput {
+ public:
+  explicit WatchedOutput(AudioMixer& mixer) : mixer_(mixer) {}
+  bool Ready() override { return mixer_.Ready(); }
+  int Rate() const override { return mixer_.Rate(); }
+  void Lock() override {
+    mixer_.Lock();
+    ++depth;
+  }
+  void Unlock() override {
+    --depth;
+    mixer_.Unlock();
+  }
+  void SetVoice(MediaVoice* voice) override { mixer_.SetVoice(voice); }
+  void RemoveVoice(MediaVoice* voice) override { mixer_.RemoveVoice(voice); }
+  int depth = 0;
+
+ private:
+  AudioMixer& mixer_;
+};
+
 struct PortableMedia : ::testing::Test {
   RecordingAudioOutput out;
   AudioMixer mixer{out};
+  WatchedOutput watched{mixer};
+  int makersLocked = 0;  // tunes made with the output locked
   std::vector<Event> notices;
   std::unique_ptr<MediaControl> mci = MakeMediaControl(
-      mixer, [](std::vector<uint8_t>) { return std::make_unique<ConstantTune>(); },
+      watched,
+      [this](std::vector<uint8_t>) {
+        makersLocked += watched.depth > 0;
+        return std::make_unique<ConstantTune>();
+      },
       [this](const Event& ev) { notices.push_back(ev); });
   TMediaPlayer m1{*mci};
 
@@ -83,6 +111,9 @@ TEST_F(PortableMedia, TheHitEffectComesOutWholeAndItsEndIsNoticed) {
 
 TEST_F(PortableMedia, ATuneIsRenderedFromItsStartAndTheDeviceGoesWhenAllIsQuiet) {
   Play(Data("0.mid"));
+  // Made before the lock: the mixing thread never waits for a recording to
+  // open or a synthesiser to load.
+  EXPECT_EQ(makersLocked, 0);
   out.Pull(ConstantTune::kLength);
   EXPECT_EQ(out.Samples().front(), 0.5f);
   EXPECT_EQ(out.Samples().back(), 0.5f);

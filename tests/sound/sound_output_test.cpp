@@ -21,8 +21,7 @@
 #include <vector>
 
 #include "platform/sound/media_player.h"
-#include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_media.h"
+#include "tests/support/sound_on_sdl.h"
 
 namespace tv {
 namespace {
@@ -53,7 +52,7 @@ class SoundOutputTest : public ::testing::Test {
   static void TearDownTestSuite() { std::filesystem::remove(OutputFile()); }
 
   void SetUp() override {
-    ASSERT_TRUE(AudioDevice::Instance().Ready()) << "SDL's disk audio driver would not open";
+    ASSERT_TRUE(sdl.sound.device.Ready()) << "SDL's disk audio driver would not open";
   }
 
   size_t Written() {
@@ -66,7 +65,7 @@ class SoundOutputTest : public ::testing::Test {
   bool WaitForFrames(size_t frames) { return WaitUntil([&, from = Written()] { return Written() >= from + frames; }); }
 
   // Waits until the device has been let go after everything went quiet.
-  bool Settle() { return WaitUntil([] { return !AudioDevice::Instance().Mixer().Running(); }); }
+  bool Settle() { return WaitUntil([this] { return !sdl.sound.device.Mixer().Running(); }); }
 
   std::vector<float> Read(size_t fromFrame, size_t toFrame) {
     std::ifstream in(OutputFile(), std::ios::binary);
@@ -107,10 +106,11 @@ class SoundOutputTest : public ::testing::Test {
 
   std::mutex noticeLock;
   std::vector<Event> noticesSeen;
-  std::unique_ptr<MediaControl> mci = MakeSdlMediaControl([this](const Event& ev) {
+  test::SoundOnSdl sdl{[this](const Event& ev) {
     std::lock_guard<std::mutex> lock(noticeLock);
     noticesSeen.push_back(ev);
-  });
+  }};
+  std::unique_ptr<MediaControl>& mci = sdl.media;
   std::unique_ptr<TMediaPlayer> m1 = std::make_unique<TMediaPlayer>(*mci);
 
   bool Ended(uint16_t id) {
@@ -201,14 +201,14 @@ TEST_F(SoundOutputTest, ANewPieceSilencesTheOldOne) {
 TEST_F(SoundOutputTest, TheBeepSoundsBesideTheMusicAndAlone) {
   ASSERT_TRUE(Settle());
   // The beep wakes the device, whose file starts afresh with it.
-  SdlBeep();
+  sdl.sound.device.Beep();
   ASSERT_TRUE(Settle());
   const Level alone = Measure(0, Written());
   EXPECT_GT(alone.peak, 0.1f);
   EXPECT_LT(alone.peak, 0.5f);
 
   PlayFile(*m1, Data("1.mid"));
-  SdlBeep();
+  sdl.sound.device.Beep();
   ASSERT_TRUE(WaitForFrames(kRate / 2));
   EXPECT_EQ(Status(MCI_STATUS_MODE), MCI_MODE_PLAY);
 }
