@@ -139,6 +139,15 @@ TEST_F(DamagedRecording, WhatIsNotAWholeRecordingIsRefused) {
   EXPECT_FALSE(RecordedPiece::Open(Path("late.flac"), kRate)) << "its end lies past its last frame";
 }
 
+// Rewound (the decoder goes back on the audio thread), it plays from its top again.
+TEST_F(DamagedRecording, ARewoundRecordingPlaysItsStartAgain) {
+  auto piece = RecordedPiece::Open(Path("good.flac"), kRate);
+  ASSERT_TRUE(piece);
+  const std::vector<float> first = PlayWhole(*piece, 3000);
+  ASSERT_TRUE(piece->Rewind());
+  EXPECT_EQ(PlayWhole(*piece, 3000), first);
+}
+
 // Cut short (its header still promises the whole length): refused. With
 // bytes changed anywhere as well: refused, or played to a quiet end within
 // its frames, never out of range.

@@ -71,6 +71,7 @@ class RecordedPiece final : public MidiRenderer {
   uint64_t position_ = 0;  // frames rendered so far
   bool playing_ = false;
   bool halted_ = false;  // stopped, not yet started again
+  bool rewound_ = false;  // the decoder is still to go back to the top
 };
 
 }  // namespace tv
