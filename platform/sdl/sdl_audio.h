@@ -13,6 +13,9 @@ namespace tv {
 // callback), so no audio thread stays awake while nothing sounds.
 class SdlAudioOutput final : public AudioOutput {
  public:
+  // Frames in each buffer the device plays.
+  static constexpr int kBufferFrames = 1024;
+
   SdlAudioOutput();
   ~SdlAudioOutput() override;
   bool Start(const AudioFormat& format, AudioMix mix) override;
