@@ -45,9 +45,11 @@ bool FlushedStdout() {
 
 // The game on `b` from start-up until its window closes; the last frame goes
 // to `png` when named. False when that frame could not be written (said on stderr).
-bool RunGame(tv::Backend& b, const std::string& png, tv::GameState& state) {
+bool RunGame(tv::Backend& b, tv::SdlSound& sound, const std::string& png, tv::GameState& state) {
   b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
-  std::unique_ptr<tv::MediaControl> media = tv::MakeSdlMediaControl([&b](const tv::Event& ev) { b.PostEvent(ev); });
+  // The media control layer: the first of the sound to go, with the game.
+  std::unique_ptr<tv::MediaControl> media =
+      tv::MakeSdlMediaControl(sound, [&b](const tv::Event& ev) { b.PostEvent(ev); });
   tv::TApplication app(b);
   tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
   tv::StartUp(app, form);
@@ -84,8 +86,8 @@ bool PrintState(const tv::GameState& g) {
 // fontconfig's configuration is let go.
 class StartUpThreads {
  public:
-  StartUpThreads()
-      : music_(std::async(std::launch::async, tv::PrepareSdlMusic)),
+  explicit StartUpThreads(tv::SdlSound& sound)
+      : music_(std::async(std::launch::async, [&sound] { tv::PrepareSdlMusic(sound); })),
         fonts_(std::async(std::launch::async, tv::PrepareFontMatching)) {}
   StartUpThreads(const StartUpThreads&) = delete;
   StartUpThreads& operator=(const StartUpThreads&) = delete;
@@ -115,6 +117,10 @@ int Play(const tv::CommandLine& cl) {
   } else {
     tv::PrepareSdlProcess();
   }
+  // The sound: its media control layer goes with the game (RunGame), then the
+  // synthesiser and last the audio device, as SdlSound's members; declared
+  // first here so that it outlives the backend, which beeps on it.
+  tv::SdlSound sound;
   // The machine underneath: a window, or for a headless replay nothing but the fonts.
   std::unique_ptr<tv::TextRenderer> text;
   std::unique_ptr<tv::Backend> machine;
@@ -125,19 +131,19 @@ int Play(const tv::CommandLine& cl) {
       tv::InstallSdlBitmapDecoder();
       machine = std::make_unique<tv::HeadlessBackend>(*text);
     } else {
-      machine = tv::MakeSdlBackend(cl.scale, cl.fullscreen);
+      machine = tv::MakeSdlBackend(sound.device, cl.scale, cl.fullscreen);
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());
     return 1;
   }
-  StartUpThreads threads;
+  StartUpThreads threads(sound);
 
   tv::GameState state;
   try {
     if (!cl.replay.empty()) {
       tv::JournalReplayer replay(*machine, cl.replay, !cl.headless);
-      bool ok = RunGame(replay, cl.headless ? cl.png : "", state);
+      bool ok = RunGame(replay, sound, cl.headless ? cl.png : "", state);
       if (cl.headless) ok = PrintState(state) && ok;
       if (!replay.Finished()) {
         std::fprintf(stderr, "tarvolen: the replay stopped early: %s\n", replay.Problem().c_str());
@@ -148,13 +154,13 @@ int Play(const tv::CommandLine& cl) {
     if (!cl.record.empty()) {
       // A journal write that fails does not stop the game; it is told once the window has closed.
       tv::JournalRecorder record(*machine, cl.record);
-      RunGame(record, "", state);
+      RunGame(record, sound, "", state);
       const std::string error = record.Finish();
       if (error.empty()) return 0;
       std::fprintf(stderr, "tarvolen: %s\n", error.c_str());
       return 1;
     }
-    RunGame(*machine, "", state);
+    RunGame(*machine, sound, "", state);
   } catch (const std::exception& e) {
     // A window that cannot be made, a journal that cannot be read: said in one line, not an abort.
     std::fprintf(stderr, "tarvolen: %s\n", e.what());

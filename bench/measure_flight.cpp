@@ -62,9 +62,10 @@ class AutoDismiss : public tv::Backend {
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
-  auto sdl = tv::MakeSdlBackend();
+  tv::SdlSound sound;  // outlives the backend, which beeps on it, and the media layer
+  auto sdl = tv::MakeSdlBackend(sound.device);
   auto backend = std::make_unique<AutoDismiss>(*sdl);
-  auto media = tv::MakeSdlMediaControl([&](const tv::Event& ev) { sdl->PostEvent(ev); });
+  auto media = tv::MakeSdlMediaControl(sound, [&](const tv::Event& ev) { sdl->PostEvent(ev); });
   tv::TApplication app(*backend);
   tv::GameState state;
   backend->CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/sound/media_player.h"
-#include "platform/sdl/sdl_media.h"
 #include "platform/sound/media_files.h"
 #include "platform/sound/recorded_music.h"
+#include "tests/support/sound_on_sdl.h"
 
 namespace tv {
 namespace {
@@ -25,8 +25,8 @@ namespace {
 std::string Data(const std::string& name) { return std::string(TARVOLEN_DATA_DIR) + "/" + name; }
 
 struct Player {
-  std::unique_ptr<MediaControl> mci = MakeSdlMediaControl(nullptr);
-  TMediaPlayer m1{*mci};
+  test::SoundOnSdl sdl;
+  TMediaPlayer m1{*sdl.media};
   Player() { PlayFile(m1, Data("0.mid")); }  // the sound font is in from here on
 };
 

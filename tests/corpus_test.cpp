@@ -15,8 +15,8 @@
 #include "platform/files/picture_file.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_bmp.h"
-#include "platform/sdl/sdl_media.h"
 #include "platform/fluidsynth/synth.h"
+#include "tests/support/sound_on_sdl.h"
 
 namespace tv {
 namespace {
@@ -87,13 +87,13 @@ double Rms(const std::vector<float>& pcm) {
 }
 
 // The first second of the tune, as the synthesiser renders it.
-double RenderedRms(const std::string& path) {
+double RenderedRms(SdlSound& sound, const std::string& path) {
   std::vector<uint8_t> bytes;
   uint32_t ms = 0;
   if (ReadMediaFile(path, bytes) != FileCheck::Ok || ParseMidi(bytes, ms) != FileCheck::Ok) return -1;
-  auto& audio = AudioDevice::Instance();
-  AudioDevice::Lock lock(audio);
-  auto seq = MidiSequence::Create(std::move(bytes));
+  if (!sound.synth.Prepare()) return -1;
+  AudioDevice::Lock lock(sound.device);
+  auto seq = MidiSequence::Create(sound.synth, std::move(bytes));
   if (!seq) return -1;
   seq->Start();
   std::vector<float> pcm(size_t(2 * AudioDevice::kRate), 0.0f);
@@ -105,7 +105,8 @@ double RenderedRms(const std::string& path) {
 TEST(Corpus, EveryFileIsLoadedPlayedOrRefusedAsExpected) {
   setenv("SDL_AUDIODRIVER", "dummy", 0);
   InstallSdlBitmapDecoder();
-  auto mci = MakeSdlMediaControl({});
+  test::SoundOnSdl sdl;
+  MediaControl* mci = sdl.media.get();
   const auto all = Expected();
   ASSERT_GE(all.size(), 40u);
   for (const Expectation& e : all) {
@@ -150,7 +151,7 @@ TEST(Corpus, EveryFileIsLoadedPlayedOrRefusedAsExpected) {
       for (float v : pcm) peak = std::max(peak, std::abs(v));
       EXPECT_GT(peak, 0.1f);
     } else {
-      EXPECT_GT(RenderedRms(path), 0.001) << "silent";
+      EXPECT_GT(RenderedRms(sdl.sound, path), 0.001) << "silent";
     }
   }
 }

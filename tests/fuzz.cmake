@@ -80,8 +80,7 @@ endfunction()
 tarvolen_media_fuzzer(midi_fuzz "-lfluidsynth;-lsndfile"
   ${PROJECT_SOURCE_DIR}/platform/sound/midi_file.cpp ${PROJECT_SOURCE_DIR}/platform/sound/media_files.cpp ${PROJECT_SOURCE_DIR}/platform/sound/recorded_music.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/file_report.cpp ${PROJECT_SOURCE_DIR}/platform/files/atomic_file.cpp
-  ${PROJECT_SOURCE_DIR}/platform/fluidsynth/synth.cpp
-  ${PROJECT_SOURCE_DIR}/platform/fluidsynth/soundfont_subset.cpp ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp
+  ${PROJECT_SOURCE_DIR}/platform/fluidsynth/synth.cpp ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/system.cpp)
 tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/sound/wave_file.cpp)
 

@@ -13,8 +13,7 @@
 #include "platform/sound/media_files.h"
 #include "platform/sound/media_player.h"
 #include "platform/sound/recorded_music.h"
-#include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_media.h"
+#include "tests/support/sound_on_sdl.h"
 #include "platform/fluidsynth/synth.h"
 
 namespace tv {
@@ -77,14 +76,13 @@ TEST(RecordedMusic, TheLiveSynthesiserSoundsAsTheRecording) {
   const std::vector<uint8_t> piece = Piece(Data("0.mid"));
   auto recorded = RecordedPiece::Open(RecordingOf(piece), kRate);
   ASSERT_TRUE(recorded);
-  std::vector<float> live;
-  {
-    AudioDevice::Lock lock(AudioDevice::Instance());
-    auto seq = MidiSequence::Create(piece);
-    ASSERT_TRUE(seq);
-    live = PlayWhole(*seq, 4 * kRate);
-    seq->Stop();
-  }
+  // A synthesiser of its own: no audio thread renders it, so nothing to lock.
+  Synth synth;
+  auto seq = MidiSequence::Create(synth, piece);
+  ASSERT_TRUE(seq);
+  const std::vector<float> live = PlayWhole(*seq, 4 * kRate);
+  seq->Stop();
+  seq.reset();
   const std::vector<float> heard = PlayWhole(*recorded, 4 * kRate);
   constexpr int kBlock = 64;
   double signal = 0, best = 1e300;
@@ -139,6 +137,15 @@ TEST_F(DamagedRecording, WhatIsNotAWholeRecordingIsRefused) {
   std::vector<float> tone(2 * 100, 0.25f);
   ASSERT_TRUE(WriteRecording(Path("late.flac"), tone, kRate, 101));
   EXPECT_FALSE(RecordedPiece::Open(Path("late.flac"), kRate)) << "its end lies past its last frame";
+}
+
+// Rewound (the decoder goes back on the audio thread), it plays from its top again.
+TEST_F(DamagedRecording, ARewoundRecordingPlaysItsStartAgain) {
+  auto piece = RecordedPiece::Open(Path("good.flac"), kRate);
+  ASSERT_TRUE(piece);
+  const std::vector<float> first = PlayWhole(*piece, 3000);
+  ASSERT_TRUE(piece->Rewind());
+  EXPECT_EQ(PlayWhole(*piece, 3000), first);
 }
 
 // Cut short (its header still promises the whole length): refused. With
@@ -199,28 +206,34 @@ TEST(RecordedMusicInTheGame, NoSynthesiserWhileEveryPieceIsRecorded) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        PrepareSdlMusic();
+        bool made = true;
         {
-          auto mci = MakeSdlMediaControl(nullptr);
-          TMediaPlayer m1(*mci);
-          for (const char* name : {"0.mid", "6.mid"}) PlayFile(m1, Data(name));
+          test::SoundOnSdl sdl;
+          PrepareSdlMusic(sdl.sound);
+          {
+            TMediaPlayer m1(*sdl.media);
+            for (const char* name : {"0.mid", "6.mid"}) PlayFile(m1, Data(name));
+          }
+          made = sdl.sound.synth.Made();
         }
-        std::exit(SynthMade() ? 1 : 0);
+        std::exit(made ? 1 : 0);
       },
       ::testing::ExitedWithCode(0), "");
   // A piece that is not the game's is synthesised.
   EXPECT_EXIT(
       {
         bool played = false;
+        bool made = false;
         {
-          // Closed before the exit: the audio thread must not render a
-          // synthesiser that the exit's destructors take away.
-          auto mci = MakeSdlMediaControl(nullptr);
-          TMediaPlayer m1(*mci);
-          PlayFile(m1, std::string(TARVOLEN_CORPUS_DIR) + "/abc_tune.mid");
-          played = m1.IsOpen();
+          test::SoundOnSdl sdl;
+          {
+            TMediaPlayer m1(*sdl.media);
+            PlayFile(m1, std::string(TARVOLEN_CORPUS_DIR) + "/abc_tune.mid");
+            played = m1.IsOpen();
+          }
+          made = sdl.sound.synth.Made();
         }
-        std::exit(SynthMade() && played ? 0 : 1);
+        std::exit(made && played ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
 }

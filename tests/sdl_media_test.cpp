@@ -16,8 +16,7 @@
 
 #include "platform/sound/media_player.h"
 #include "platform/base/exceptions.h"
-#include "platform/sdl/sdl_audio.h"
-#include "platform/sdl/sdl_media.h"
+#include "tests/support/sound_on_sdl.h"
 
 namespace tv {
 namespace {
@@ -110,7 +109,8 @@ class SdlMediaTest : public ::testing::Test {
   }
 
   Notices notices;
-  std::unique_ptr<MediaControl> mci = MakeSdlMediaControl(notices.Sink());
+  test::SoundOnSdl sdl{notices.Sink()};
+  std::unique_ptr<MediaControl>& mci = sdl.media;
   std::unique_ptr<TMediaPlayer> m1 = std::make_unique<TMediaPlayer>(*mci);
   std::filesystem::path dir_;
 };
@@ -221,8 +221,8 @@ TEST_F(SdlMediaTest, TheSameFileOpenedTwiceStartsAgainOnANewDevice) {
 
 TEST_F(SdlMediaTest, TheBeepLeavesTheMusicPlaying) {
   PlayFile(*m1, Data("2.mid"));
-  SdlBeep();
-  SdlBeep();
+  sdl.sound.device.Beep();
+  sdl.sound.device.Beep();
   EXPECT_EQ(Status(m1->DeviceID(), MCI_STATUS_MODE), MCI_MODE_PLAY);
   EXPECT_FALSE(notices.Seen(m1->DeviceID(), MCI_NOTIFY_ABORTED));
 }
@@ -288,13 +288,15 @@ TEST(SdlMediaWithoutAudio, OpenFailsWithAClearText) {
   EXPECT_EXIT(
       {
         setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
-        auto mci = MakeSdlMediaControl(nullptr);
-        TMediaPlayer m1(*mci);
         int outcome = 2;
-        try {
-          PlayFile(m1, Data("0.mid"));
-        } catch (const EMCIDeviceError& e) {
-          outcome = std::string(e.what()) == "No audio device is available." && !m1.IsOpen() ? 0 : 1;
+        {
+          test::SoundOnSdl sdl;
+          TMediaPlayer m1(*sdl.media);
+          try {
+            PlayFile(m1, Data("0.mid"));
+          } catch (const EMCIDeviceError& e) {
+            outcome = std::string(e.what()) == "No audio device is available." && !m1.IsOpen() ? 0 : 1;
+          }
         }
         std::exit(outcome);
       },

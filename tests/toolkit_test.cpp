@@ -272,6 +272,26 @@ TEST_F(Toolkit, LeftButtonIsHeldByTheWidgetItWentDownOn) {
 namespace tv {
 namespace {
 
+// A widget that dies before its form takes its picture and its hold on the
+// mouse with it: nothing recomposes or calls into it afterwards.
+TEST_F(Toolkit, AWidgetDestroyedBeforeItsFormLeavesThePictureAndTheMouse) {
+  int calls = 0;
+  {
+    TImage doomed(s, "doomed", {10, 10, 20, 20}, Solid(20, 20, 0x445566), false);
+    doomed.OnMouseUp = [&](MouseButton, int, int) { ++calls; };
+    doomed.OnMouseMove = [&](int, int) { ++calls; };
+    form.AddControl(&doomed);
+    ASSERT_EQ(s.ReadPixel(15, 15), 0x445566u);
+    form.HandleInput(Event::Mouse(Event::Type::MouseDown, 15, 15, MouseButton::Left));
+  }
+  ASSERT_EQ(s.ReadPixel(15, 15), 0u);
+  s.InvalidateAll();
+  EXPECT_EQ(s.ReadPixel(15, 15), 0u);
+  form.HandleInput(Event::Mouse(Event::Type::MouseMove, 16, 16, MouseButton::Left));
+  form.HandleInput(Event::Mouse(Event::Type::MouseUp, 16, 16, MouseButton::Left));
+  EXPECT_EQ(calls, 0);
+}
+
 TEST_F(Toolkit, AnExposeShowsThePictureAgainWithoutRecomposingIt) {
   s.Update();
   s.TakeChanged();

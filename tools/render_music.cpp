@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "render_music: cannot make %s: %s\n", out.c_str(), ec.message().c_str());
     return 1;
   }
-  const std::string& synth = tv::SynthIdentity();
+  const std::string synth = tv::SynthIdentity();
   if (synth.empty())
     std::printf("render_music: no sound font at %s: the music will be synthesised as it plays\n", tv::SoundFontPath());
 

@@ -6,27 +6,51 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <mutex>
-#include <set>
+#include <vector>
 
-#include "platform/sound/media_files.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sound/audio_mixer.h"
-#include "platform/fluidsynth/soundfont_subset.h"
-#include "platform/files/system.h"
 
 namespace tv {
 
 namespace {
 
-std::atomic<bool> made{false};
-
 // FluidSynth talks on stderr unless told otherwise; the game logs nothing.
 void Quiet(int, const char*, void*) {}
 
+// One setting the game gives FluidSynth: a number, an integer or a text.
+struct GameSetting {
+  const char* name;
+  enum class Kind { Number, Integer, Text } kind;
+  double number;
+  const char* text;
+};
+
+// Every setting the game sets, the device's rate first; the rest are left at
+// FluidSynth's defaults. The synthesiser, the recordings and their key are all
+// made from this one table, so none can drift from the others.
+std::vector<GameSetting> GameSettings() {
+  using K = GameSetting::Kind;
+  return {
+      {"synth.sample-rate", K::Number, double(AudioMixer::kRate), nullptr},
+      {"synth.gain", K::Number, 0.8, nullptr},
+      {"synth.lock-memory", K::Integer, 0, nullptr},
+      // Measured on the game's pieces (bench/synth_compare, docs/performance.md):
+      // samples loaded as notes first need them hold 5 MiB less and sound the
+      // same; 64 voices are more than any piece but the fifth level's uses, and
+      // there the voices given up are the faintest ring, for half its cost.
+      // Chorus, reverb, 4th-order interpolation and the device's rate are kept:
+      // leaving any of them out is heard.
+      {"synth.dynamic-sample-loading", K::Integer, 1, nullptr},
+      {"synth.polyphony", K::Integer, 64, nullptr},
+      // The sequence advances with the samples rendered, not a clock thread of its own.
+      {"player.timing-source", K::Text, 0, "sample"},
+  };
+}
+
 // The settings the game synthesises with, and makes its recordings with.
-fluid_settings_t* NewGameSettings(int rate) {
+fluid_settings_t* NewGameSettings() {
   static std::once_flag once;
   std::call_once(once, [] {
     for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, Quiet, nullptr);
@@ -38,159 +62,92 @@ fluid_settings_t* NewGameSettings(int rate) {
   });
   fluid_settings_t* settings = new_fluid_settings();
   if (!settings) return nullptr;
-  fluid_settings_setnum(settings, "synth.sample-rate", rate);
-  fluid_settings_setnum(settings, "synth.gain", 0.8);
-  fluid_settings_setint(settings, "synth.lock-memory", 0);
-  // Measured on the game's pieces (bench/synth_compare, docs/performance.md):
-  // samples loaded as notes first need them hold 5 MiB less and sound the
-  // same; 64 voices are more than any piece but the fifth level's uses, and
-  // there the voices given up are the faintest ring, for half its cost.
-  // Chorus, reverb, 4th-order interpolation and the device's rate are kept:
-  // leaving any of them out is heard.
-  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
-  fluid_settings_setint(settings, "synth.polyphony", 64);
-  // The sequence advances with the samples rendered, not a clock thread of its own.
-  fluid_settings_setstr(settings, "player.timing-source", "sample");
+  for (const GameSetting& s : GameSettings()) {
+    switch (s.kind) {
+      case GameSetting::Kind::Number: fluid_settings_setnum(settings, s.name, s.number); break;
+      case GameSetting::Kind::Integer: fluid_settings_setint(settings, s.name, int(s.number)); break;
+      case GameSetting::Kind::Text: fluid_settings_setstr(settings, s.name, s.text); break;
+    }
+  }
   return settings;
 }
 
-class Synth {
- public:
-  // The one synthesiser, made at the first MIDI file; null if it cannot be.
-  static Synth* Get() {
-    static Synth synth(AudioMixer::kRate);
-    return synth.ready_ ? &synth : nullptr;
-  }
-
-  fluid_synth_t* Handle() { return synth_; }
-
-  // A piece that needs a preset left out of the loaded ones gets the whole
-  // font (once): what it plays is then what the whole font plays.
-  void Cover(const std::set<Preset>& needed) {
-    if (whole_ || std::includes(loaded_.begin(), loaded_.end(), needed.begin(), needed.end())) return;
-    const int id = fluid_synth_sfload(synth_, SoundFontPath(), 1);
-    if (id == FLUID_FAILED) return;
-    fluid_synth_sfunload(synth_, fontId_, 1);
-    fontId_ = id;
-    whole_ = true;
-  }
-
-  // Back to a quiet synthesiser: no note held, and the reverb and chorus of a
-  // piece that was cut off rung out unheard, along with the rest of the last
-  // 64-frame block FluidSynth rendered before the cut. Voiceless rendering is
-  // cheap: about a second of ring in 2 ms.
-  void Reset() {
-    fluid_synth_all_sounds_off(synth_, -1);
-    for (int frames = 0; frames < kMaxRing; frames += kChunk) {
-      fluid_synth_write_float(synth_, kChunk, scratch_, 0, 2, scratch_, 1, 2);
-      float peak = 0;
-      for (float v : scratch_) peak = std::max(peak, std::abs(v));
-      if (peak < kQuiet) break;
-    }
-  }
-
-  void RenderInto(float* out, int frames) {
-    while (frames > 0) {
-      const int n = std::min(frames, kChunk);
-      fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
-      for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[i];
-      out += 2 * n;
-      frames -= n;
-    }
-  }
-
-  static constexpr int kChunk = 512;
-
- private:
-  static constexpr int kMaxRing = 3 * AudioMixer::kRate;
-  static constexpr float kQuiet = 1e-5f;  // -100 dB
-
-  explicit Synth(int rate) {
-    made.store(true);
-    settings_ = NewGameSettings(rate);
-    if (!settings_) return;
-    synth_ = new_fluid_synth(settings_);
-    if (!synth_) return;
-    // FluidSynth holds every zone of every preset it loads; the game's own
-    // pieces use a sixth of the font's. Those presets only, 5 MiB less.
-    loaded_ = PresetsOfPieces(ProgramDirectory());
-    fontId_ = LoadSoundFont(synth_, settings_, SoundFontPath(), loaded_, whole_);
-    ready_ = fontId_ != FLUID_FAILED;
-  }
-
-  static std::set<Preset> PresetsOfPieces(const std::string& directory) {
-    std::set<Preset> all;
-    for (const auto& piece : PiecesIn(directory)) {
-      std::set<Preset> one = PresetsOfMidi(piece);
-      all.insert(one.begin(), one.end());
-    }
-    return all;
-  }
-  ~Synth() {
-    if (synth_) delete_fluid_synth(synth_);
-    if (settings_) delete_fluid_settings(settings_);
-  }
-
-  fluid_settings_t* settings_ = nullptr;
-  fluid_synth_t* synth_ = nullptr;
-  std::set<Preset> loaded_;  // the presets of the loaded font
-  int fontId_ = FLUID_FAILED;
-  bool whole_ = false;       // the whole font is loaded
-  bool ready_ = false;
-  float scratch_[2 * kChunk] = {};
-};
+constexpr int kMaxRing = 3 * AudioMixer::kRate;
+constexpr float kQuiet = 1e-5f;  // -100 dB
 
 }  // namespace
 
-void PrepareSynth() { Synth::Get(); }
+Synth::Synth() = default;
 
-bool SynthMade() { return made.load(); }
+Synth::~Synth() {
+  if (synth_) delete_fluid_synth(synth_);
+  if (settings_) delete_fluid_settings(settings_);
+}
 
-const std::string& SynthIdentity() {
-  static const std::string identity = [] {
-    const std::string font = SoundFontIdentity(SoundFontPath());
-    fluid_settings_t* settings = font.empty() ? nullptr : NewGameSettings(AudioMixer::kRate);
-    if (!settings) return std::string();
-    // Every setting of the synthesiser and the sequence player, as set above
-    // or left at this FluidSynth's defaults: a change to any of them is a new
-    // synthesiser whose recordings are not the old one's.
-    std::string text = std::string("fluidsynth ") + fluid_version_str() + " font " + font;
-    std::vector<std::pair<std::string, int>> names;
-    fluid_settings_foreach(settings, &names, [](void* data, const char* name, int type) {
-      const std::string n = name;
-      if (n.rfind("synth.", 0) == 0 || n.rfind("player.", 0) == 0)
-        static_cast<std::vector<std::pair<std::string, int>>*>(data)->emplace_back(n, type);
-    });
-    for (const auto& [name, type] : names) {
-      text += "\n" + name + "=";
-      if (type == FLUID_NUM_TYPE) {
-        double v = 0;
-        fluid_settings_getnum(settings, name.c_str(), &v);
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%.17g", v);
-        text += buf;
-      } else if (type == FLUID_INT_TYPE) {
-        int v = 0;
-        fluid_settings_getint(settings, name.c_str(), &v);
-        text += std::to_string(v);
-      } else if (type == FLUID_STR_TYPE) {
-        char* v = nullptr;
-        if (fluid_settings_dupstr(settings, name.c_str(), &v) == FLUID_OK && v) {
-          text += v;
-          fluid_free(v);
-        }
-      }
+bool Synth::Prepare() {
+  std::call_once(prepared_, [this] {
+    made_.store(true);
+    settings_ = NewGameSettings();
+    if (!settings_) return;
+    synth_ = new_fluid_synth(settings_);
+    if (!synth_) return;
+    // The whole font, as FluidSynth loads it: only a piece without its
+    // recording gets here, and it may play any preset.
+    ready_ = fluid_synth_sfload(synth_, SoundFontPath(), 1) != FLUID_FAILED;
+  });
+  return ready_;
+}
+
+const std::string& Synth::Identity() {
+  std::call_once(identified_, [this] { identity_ = SynthIdentity(); });
+  return identity_;
+}
+
+// No note held, and the reverb and chorus of a piece that was cut off rung
+// out unheard, along with the rest of the last 64-frame block FluidSynth
+// rendered before the cut. Voiceless rendering is cheap: about a second of
+// ring in 2 ms.
+void Synth::Reset() {
+  fluid_synth_all_sounds_off(synth_, -1);
+  for (int frames = 0; frames < kMaxRing; frames += kChunk) {
+    fluid_synth_write_float(synth_, kChunk, scratch_, 0, 2, scratch_, 1, 2);
+    float peak = 0;
+    for (float v : scratch_) peak = std::max(peak, std::abs(v));
+    if (peak < kQuiet) break;
+  }
+}
+
+void Synth::RenderInto(float* out, int frames) {
+  while (frames > 0) {
+    const int n = std::min(frames, kChunk);
+    fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
+    for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[i];
+    out += 2 * n;
+    frames -= n;
+  }
+}
+
+std::string SynthIdentity() {
+  const std::string font = SoundFontIdentity(SoundFontPath());
+  if (font.empty()) return {};
+  std::string text = "font " + font;
+  for (const GameSetting& s : GameSettings()) {
+    text += std::string("\n") + s.name + "=";
+    if (s.kind == GameSetting::Kind::Text) {
+      text += s.text;
+    } else {
+      char buf[32];
+      std::snprintf(buf, sizeof buf, "%.17g", s.number);
+      text += buf;
     }
-    delete_fluid_settings(settings);
-    return text;
-  }();
-  return identity;
+  }
+  return text;
 }
 
 bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, uint64_t& doneFrame) {
   stereo.clear();
   doneFrame = 0;
-  fluid_settings_t* settings = NewGameSettings(AudioMixer::kRate);
+  fluid_settings_t* settings = NewGameSettings();
   if (!settings) return false;
   fluid_synth_t* synth = new_fluid_synth(settings);
   fluid_player_t* player = nullptr;
@@ -225,11 +182,9 @@ bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, 
 
 const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
 
-std::unique_ptr<MidiSequence> MidiSequence::Create(std::vector<uint8_t> file) {
-  Synth* synth = Synth::Get();
-  if (!synth) return nullptr;
-  synth->Cover(PresetsOfMidi(file));
-  std::unique_ptr<MidiSequence> seq(new MidiSequence());
+std::unique_ptr<MidiSequence> MidiSequence::Create(Synth& synth, std::vector<uint8_t> file) {
+  if (!synth.Prepare()) return nullptr;
+  std::unique_ptr<MidiSequence> seq(new MidiSequence(synth));
   seq->file_ = std::move(file);
   if (!seq->MakePlayer()) return nullptr;
   return seq;
@@ -241,7 +196,7 @@ MidiSequence::~MidiSequence() {
 
 bool MidiSequence::MakePlayer() {
   if (player_) delete_fluid_player(player_);
-  player_ = new_fluid_player(Synth::Get()->Handle());
+  player_ = new_fluid_player(synth_.synth_);
   if (!player_) return false;
   if (fluid_player_add_mem(player_, file_.data(), file_.size()) != FLUID_OK) {
     delete_fluid_player(player_);
@@ -256,13 +211,13 @@ void MidiSequence::Start() {
   // A piece from its top starts from a quiet synthesiser: nothing of a piece
   // that was cut off waits in it (it is not rendered while nothing plays, so
   // such a ring would come out as a click at the next start).
-  if (fluid_player_get_status(player_) == FLUID_PLAYER_READY) Synth::Get()->Reset();
+  if (fluid_player_get_status(player_) == FLUID_PLAYER_READY) synth_.Reset();
   fluid_player_play(player_);
 }
 
 void MidiSequence::Stop() {
   if (player_) fluid_player_stop(player_);
-  fluid_synth_all_sounds_off(Synth::Get()->Handle(), -1);
+  fluid_synth_all_sounds_off(synth_.synth_, -1);
 }
 
 bool MidiSequence::Rewind() {
@@ -275,6 +230,6 @@ bool MidiSequence::Finished() const {
   return !player_ || fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
 }
 
-void MidiSequence::RenderInto(float* out, int frames) { Synth::Get()->RenderInto(out, frames); }
+void MidiSequence::RenderInto(float* out, int frames) { synth_.RenderInto(out, frames); }
 
 }  // namespace tv

@@ -1,25 +1,70 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/sound/sound_output.h"
 
 struct _fluid_player_t;  // FluidSynth's sequence player
+struct _fluid_synth_t;   // FluidSynth's synthesiser
+struct _fluid_hashtable_t;  // FluidSynth's settings
 
 namespace tv {
 
-// MIDI through FluidSynth: one synthesiser for the whole run, with the
-// General MIDI sound font loaded once (the presets of the pieces beside the
-// program; the whole font once a piece needs another); one sequence player
-// per opened file.
+// The synthesiser of a run: FluidSynth with the game's settings and the whole
+// General MIDI sound font, made at the first need and then kept. Its owner
+// (the program's sound, app/main.cpp) destroys it after every sequence on it
+// and before the audio device whose thread renders it.
+class Synth {
+ public:
+  Synth();
+  ~Synth();
+  Synth(const Synth&) = delete;
+  Synth& operator=(const Synth&) = delete;
+
+  // Makes the synthesiser and loads its sound font, if not done yet: from any
+  // thread, and a caller meanwhile waits for it. Slow (the font is read), so
+  // never with the audio device locked. False when it cannot be had.
+  bool Prepare();
+  // Whether Prepare has run (or is running) in this synthesiser's life.
+  bool Made() const { return made_.load(); }
+
+  // SynthIdentity(), worked out once for this synthesiser.
+  const std::string& Identity();
+
+  // Frames rendered at a time.
+  static constexpr int kChunk = 512;
+
+ private:
+  friend class MidiSequence;
+
+  // Back to a quiet synthesiser, rung out unheard; see synth.cpp.
+  void Reset();
+  void RenderInto(float* out, int frames);
+
+  std::once_flag prepared_;
+  std::atomic<bool> made_{false};
+  ::_fluid_hashtable_t* settings_ = nullptr;
+  ::_fluid_synth_t* synth_ = nullptr;
+  bool ready_ = false;  // written once, inside Prepare's once
+  float scratch_[2 * kChunk] = {};
+  std::once_flag identified_;
+  std::string identity_;
+};
+
+// MIDI through the synthesiser: one sequence player per opened file.
 // Every call that touches the synthesiser is made with the audio device
 // locked (or from the audio callback), since the callback renders it.
 class MidiSequence final : public MidiRenderer {
  public:
-  // Null when the synthesiser or its sound font cannot be had.
-  static std::unique_ptr<MidiSequence> Create(std::vector<uint8_t> file);
+  // A sequence of `file` on `synth`, prepared first (which should be done
+  // before the lock, as it may load the font); null when the synthesiser or
+  // its sound font cannot be had, or the player refuses the file. With the
+  // audio device locked: the player is hooked into the synthesiser.
+  static std::unique_ptr<MidiSequence> Create(Synth& synth, std::vector<uint8_t> file);
   ~MidiSequence() override;
   MidiSequence(const MidiSequence&) = delete;
   MidiSequence& operator=(const MidiSequence&) = delete;
@@ -36,28 +81,28 @@ class MidiSequence final : public MidiRenderer {
   void RenderInto(float* out, int frames) override;
 
  private:
-  MidiSequence() = default;
+  explicit MidiSequence(Synth& synth) : synth_(synth) {}
   bool MakePlayer();
 
+  Synth& synth_;
   std::vector<uint8_t> file_;
   ::_fluid_player_t* player_ = nullptr;
 };
 
-// Makes the synthesiser and loads its sound font now, if not done yet: safe
-// from any thread, and a MIDI file opened meanwhile waits for it.
-void PrepareSynth();
-
-// Whether the synthesiser has been made (or tried) in this run.
-bool SynthMade();
-
 // The path of the sound font the synthesiser loads.
 const char* SoundFontPath();
 
-// Everything besides a piece that shapes what the synthesiser makes of it:
-// FluidSynth's version, every one of its settings and the sound font's
-// identity. Empty without a sound font. A recording made under another
-// identity is not this synthesiser's.
-const std::string& SynthIdentity();
+// What the recordings' key holds besides the piece (RecordingName): the sound
+// font's identity (its size and hashes) and every setting the game itself
+// gives FluidSynth (rate, gain, polyphony, dynamic sample loading, timing
+// source, ...). Empty without a sound font. FluidSynth's version and its
+// defaults are left out on purpose: the recordings are what the build
+// machine's player heard, so an update of FluidSynth with the same font still
+// plays them (even one that would synthesise a little differently) rather
+// than turning every piece back into live synthesis. Another font, or a
+// setting the game changes, is another key, and the piece is synthesised
+// until the build records it again. Reads the font's head and tail each call.
+std::string SynthIdentity();
 
 // Renders a normalised piece the way the game first plays it (a fresh
 // synthesiser with the game's settings) to its last event and the ring the

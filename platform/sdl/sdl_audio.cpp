@@ -44,7 +44,7 @@ bool SdlAudioOutput::Start(const AudioFormat& format, AudioMix mix) {
   want.freq = format.rate;
   want.format = AUDIO_F32SYS;
   want.channels = Uint8(format.channels);
-  want.samples = 1024;
+  want.samples = kBufferFrames;
   want.callback = &SdlAudioOutput::Callback;
   want.userdata = this;
   // No allowed changes: SDL converts to whatever the hardware takes.
@@ -87,12 +87,5 @@ void SdlAudioOutput::Callback(void* self, uint8_t* stream, int bytes) {
     SDL_SemPost(Sem(me->wake_));
   }
 }
-
-AudioDevice& AudioDevice::Instance() {
-  static AudioDevice device;
-  return device;
-}
-
-void SdlBeep() { AudioDevice::Instance().Beep(); }
 
 }  // namespace tv

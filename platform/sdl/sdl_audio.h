@@ -13,6 +13,9 @@ namespace tv {
 // callback), so no audio thread stays awake while nothing sounds.
 class SdlAudioOutput final : public AudioOutput {
  public:
+  // Frames in each buffer the device plays.
+  static constexpr int kBufferFrames = 1024;
+
   SdlAudioOutput();
   ~SdlAudioOutput() override;
   bool Start(const AudioFormat& format, AudioMix mix) override;
@@ -35,13 +38,16 @@ class SdlAudioOutput final : public AudioOutput {
 };
 
 // The program's one audio device and mixer, for the media control layer and
-// the beep.
+// the beep; owned with the synthesiser by the program's sound (SdlSound).
+// Nothing opens until the first sound.
 class AudioDevice {
  public:
   static constexpr int kRate = AudioMixer::kRate;
   static constexpr int kChannels = AudioMixer::kChannels;
 
-  static AudioDevice& Instance();
+  AudioDevice() : mixer_(output_) {}
+  AudioDevice(const AudioDevice&) = delete;
+  AudioDevice& operator=(const AudioDevice&) = delete;
 
   // Opens the device at the first call; false when the machine has none.
   bool Ready() { return mixer_.Ready(); }
@@ -55,12 +61,8 @@ class AudioDevice {
   };
 
  private:
-  AudioDevice() : mixer_(output_) {}
   SdlAudioOutput output_;
-  AudioMixer mixer_;
+  AudioMixer mixer_;  // stops the output before it goes
 };
-
-// The system beep, for the window backend.
-void SdlBeep();
 
 }  // namespace tv

@@ -35,7 +35,7 @@ std::optional<MouseButton> ButtonOf(Uint8 b) {
 
 class SdlBackend : public Backend {
  public:
-  SdlBackend() {
+  explicit SdlBackend(AudioDevice& audio) : audio_(audio) {
     // The main window's close button is the program's quit request, not the
     // last window going away (a message box may be the last one closed).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -208,7 +208,7 @@ class SdlBackend : public Backend {
     }
   }
 
-  void Beep() override { SdlBeep(); }
+  void Beep() override { audio_.Beep(); }
   TextRenderer& Text() override { return *text_; }
 
  private:
@@ -372,6 +372,7 @@ class SdlBackend : public Backend {
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
   int nextBoxId_ = 1;
+  AudioDevice& audio_;
 };
 
 }  // namespace
@@ -383,9 +384,9 @@ void PrepareSdlProcess() {
   setenv("XCOMPOSEFILE", "/dev/null", 1);
 }
 
-std::unique_ptr<Backend> MakeSdlBackend(int scale, bool fullscreen) {
+std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale, bool fullscreen) {
   InstallSdlBitmapDecoder();
-  auto backend = std::make_unique<SdlBackend>();
+  auto backend = std::make_unique<SdlBackend>(audio);
   backend->scale_ = std::clamp(scale, 0, kMaxScale);
   backend->startFullscreen_ = fullscreen;
   return backend;

@@ -5,6 +5,8 @@
 
 namespace tv {
 
+class AudioDevice;
+
 // The real machine: an SDL window, its input, SDL's clock, message boxes as
 // windows of their own. Throws std::runtime_error with a plain-words message
 // when there is no display to open a window on. With `scale` N (1 to
@@ -12,9 +14,9 @@ namespace tv {
 // picture as an N x N block, its message boxes too; pointer positions arrive
 // in picture pixels. Scale 0 picks the largest that suits the display
 // (ScaleToFit). F11 and Alt+Enter switch fullscreen on and off; `fullscreen`
-// starts so.
+// starts so. The beep sounds on `audio`, which outlives the backend.
 inline constexpr int kMaxScale = 4;
-std::unique_ptr<Backend> MakeSdlBackend(int scale = 1, bool fullscreen = false);
+std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1, bool fullscreen = false);
 
 // What the window's start-up needs of the process's environment; called
 // before any other thread starts, since it changes the environment.

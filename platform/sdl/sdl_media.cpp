@@ -6,21 +6,18 @@
 #include <vector>
 
 #include "platform/files/file_report.h"
+#include "platform/files/system.h"
 #include "platform/sound/media_files.h"
 #include "platform/sound/recorded_music.h"
-
-#include "platform/sdl/sdl_audio.h"
-#include "platform/fluidsynth/synth.h"
 #include "platform/sound/sound_output.h"
-#include "platform/files/system.h"
 
 namespace tv {
 namespace {
 
 // The recording of a normalised piece beside the program, if it was made by
 // this synthesiser.
-std::string RecordingPath(const std::vector<uint8_t>& piece) {
-  const std::string& synth = SynthIdentity();
+std::string RecordingPath(SdlSound& sound, const std::vector<uint8_t>& piece) {
+  const std::string& synth = sound.synth.Identity();
   if (synth.empty()) return {};
   return RecordingsDirectory(ProgramDirectory()) + "/" + RecordingName(piece, synth);
 }
@@ -35,26 +32,39 @@ std::unique_ptr<RecordedPiece> OpenRecording(const std::string& recording) {
   return recorded;
 }
 
-// A piece recorded ahead plays its recording; any other is synthesised.
-std::unique_ptr<MidiRenderer> MakeRenderer(std::vector<uint8_t> piece) {
-  if (auto recorded = OpenRecording(RecordingPath(piece))) return recorded;
-  return MidiSequence::Create(std::move(piece));
+// A piece recorded ahead plays its recording; any other is synthesised. Not
+// locked: the font's hash, the recording's check and the synthesiser's font
+// take milliseconds the audio thread must not wait out. Only hooking a player
+// into the synthesiser, which another piece's ring may be rendering, is locked.
+std::unique_ptr<MidiRenderer> MakeRenderer(SdlSound& sound, std::vector<uint8_t> piece) {
+  if (auto recorded = OpenRecording(RecordingPath(sound, piece))) return recorded;
+  if (!sound.synth.Prepare()) return nullptr;
+  AudioDevice::Lock lock(sound.device);
+  return MidiSequence::Create(sound.synth, std::move(piece));
 }
 
 // Whether every piece beside the program has its whole recording: then the
 // synthesiser and its sound font need not be loaded at all.
-bool EveryPieceRecorded() {
+bool EveryPieceRecorded(SdlSound& sound) {
   // A piece that does not open fails before any synthesiser is asked.
   for (const auto& piece : PiecesIn(ProgramDirectory()))
-    if (!OpenRecording(RecordingPath(piece))) return false;
+    if (!OpenRecording(RecordingPath(sound, piece))) return false;
   return true;
 }
 
 class SdlMediaControl final : public MediaControl {
  public:
-  explicit SdlMediaControl(MediaPostSink post)
-      : layer_(MakeMediaControl(
-            AudioDevice::Instance().Mixer(), MakeRenderer, std::move(post))) {}
+  SdlMediaControl(SdlSound& sound, MediaPostSink post)
+      : sound_(sound),
+        layer_(MakeMediaControl(
+            sound.device.Mixer(), [&sound](std::vector<uint8_t> piece) { return MakeRenderer(sound, std::move(piece)); },
+            std::move(post))) {
+    ++sound_.layers;
+  }
+  ~SdlMediaControl() override {
+    layer_.reset();
+    --sound_.layers;
+  }
 
   uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, void* params) override {
     return layer_->SendCommand(deviceId, command, flags, params);
@@ -62,17 +72,18 @@ class SdlMediaControl final : public MediaControl {
   std::string ErrorText(uint32_t code) override { return layer_->ErrorText(code); }
 
  private:
+  SdlSound& sound_;
   std::unique_ptr<MediaControl> layer_;
 };
 
 }  // namespace
 
-void PrepareSdlMusic() {
-  if (!EveryPieceRecorded()) PrepareSynth();
+void PrepareSdlMusic(SdlSound& sound) {
+  if (!EveryPieceRecorded(sound)) sound.synth.Prepare();
 }
 
-std::unique_ptr<MediaControl> MakeSdlMediaControl(MediaPostSink post) {
-  return std::make_unique<SdlMediaControl>(std::move(post));
+std::unique_ptr<MediaControl> MakeSdlMediaControl(SdlSound& sound, MediaPostSink post) {
+  return std::make_unique<SdlMediaControl>(sound, std::move(post));
 }
 
 }  // namespace tv

@@ -190,7 +190,8 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
     if (kind == Kind::Sequencer) {
       if (uint32_t err = CodeOf(ParseMidi(bytes, d->lengthMs))) return err;
       d->lengthFrames = uint64_t(d->lengthMs) * uint64_t(output_.Rate()) / 1000;
-      SoundOutputLock lock(output_);
+      // Made before the lock (it may open a recording or load a synthesiser),
+      // swapped in under it below: the audio thread never waits for a maker.
       d->midi = makeMidi_ ? makeMidi_(std::move(bytes)) : nullptr;
       if (!d->midi) return kErrNoSoundFont;
     } else {
@@ -256,6 +257,7 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
     const uint32_t where = flags & (MCI_SEEK_TO_START | MCI_SEEK_TO_END | MCI_TO);
     if (where != MCI_SEEK_TO_START && where != MCI_SEEK_TO_END) return kErrUnsupportedFunction;
     std::vector<Notice> notices;
+    bool lost = false;
     {
       SoundOutputLock lock(output_);
       // Seeking stops the piece and tells the cut-off play so (aborted): the
@@ -266,16 +268,17 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
       if (where == MCI_SEEK_TO_START) {
         d.position = 0;
         d.ended = false;
-        if (d.midi && !d.midi->Rewind()) return kErrNoSoundFont;
+        lost = d.midi && !d.midi->Rewind();
       } else {
         d.position = d.lengthFrames;
         d.ended = true;
         if (d.midi) d.midi->Stop();
       }
     }
-    if (flags & MCI_NOTIFY) notices.push_back({d.id, MCI_NOTIFY_SUCCESSFUL, p.callback});
+    // The play that was cut off is told so even when the seek itself fails.
+    if (!lost && (flags & MCI_NOTIFY)) notices.push_back({d.id, MCI_NOTIFY_SUCCESSFUL, p.callback});
     Post(notices);
-    return 0;
+    return lost ? kErrNoSoundFont : 0;
   }
 
   uint32_t Status(Device& d, uint32_t flags, MciStatusParms& p) {

@@ -203,16 +203,23 @@ void RecordedPiece::Stop() {
   halted_ = true;
 }
 
+// The decoder goes back to the top at the next render, on the audio thread:
+// a seek decodes a block, more than the lock this is called under allows.
 bool RecordedPiece::Rewind() {
   playing_ = false;
   halted_ = false;
   position_ = 0;
-  return sf_seek(file_->sf, 0, SEEK_SET) == 0;
+  rewound_ = true;
+  return true;
 }
 
 bool RecordedPiece::Finished() const { return halted_ || position_ >= done_; }
 
 void RecordedPiece::RenderInto(float* out, int frames) {
+  if (playing_ && rewound_) {
+    rewound_ = false;
+    if (sf_seek(file_->sf, 0, SEEK_SET) != 0) BreakOff("it does not go back to its start");
+  }
   while (playing_ && frames > 0 && position_ < frames_) {
     const int want = int(std::min<uint64_t>(uint64_t(std::min(frames, kBlock)), frames_ - position_));
     const sf_count_t got = std::max<sf_count_t>(sf_readf_float(file_->sf, file_->scratch, want), 0);

@@ -12,10 +12,10 @@ namespace tv {
 // the program is rendered once by the very synthesiser and settings the game
 // plays it with, and kept losslessly (FLAC, 16-bit) in the recordings folder.
 // Playing a recording costs a twentieth of synthesising the piece. A recording
-// is named by a key over the piece's normalised bytes and everything that
-// shapes its sound (the synthesiser's settings and the sound font), so a piece
-// that was changed, or a machine with another sound font, finds no recording
-// and is synthesised as it plays.
+// is named by a key over the piece's normalised bytes, the settings the game
+// gives the synthesiser and the sound font (not FluidSynth's version: see
+// SynthIdentity), so a piece that was changed, or a machine with another
+// sound font, finds no recording and is synthesised as it plays.
 
 // The folder of recordings beside the program.
 std::string RecordingsDirectory(const std::string& programDirectory);
@@ -71,6 +71,7 @@ class RecordedPiece final : public MidiRenderer {
   uint64_t position_ = 0;  // frames rendered so far
   bool playing_ = false;
   bool halted_ = false;  // stopped, not yet started again
+  bool rewound_ = false;  // the decoder is still to go back to the top
 };
 
 }  // namespace tv

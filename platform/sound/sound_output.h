@@ -50,7 +50,8 @@ class SoundOutputLock {
   SoundOutput& out_;
 };
 
-// A MIDI piece being rendered. Every call is made with the output locked.
+// A MIDI piece being rendered. Every call is made with the output locked, and
+// its destruction too.
 class MidiRenderer {
  public:
   virtual ~MidiRenderer() = default;
@@ -67,7 +68,11 @@ class MidiRenderer {
 };
 
 // Makes a renderer for a checked, normalised Standard MIDI File; null when the
-// synthesiser or its sound font cannot be had. Called with the output locked.
+// synthesiser or its sound font cannot be had. Called with the output not
+// locked, since making one may take milliseconds (a file opened, a sound font
+// loaded) that the mixing thread must not wait out; a maker whose renderer is
+// hooked into something the mixing thread reads locks the output for that
+// step alone. Under the lock the layer only takes the renderer in.
 using MidiRendererMaker = std::function<std::unique_ptr<MidiRenderer>(std::vector<uint8_t> file)>;
 
 // The media control layer over a sound backend: MIDI files through `midi`,

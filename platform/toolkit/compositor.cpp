@@ -1,5 +1,6 @@
 #include "platform/toolkit/compositor.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/toolkit/painter.h"
@@ -12,6 +13,14 @@ Compositor::Compositor(int width, int height) : fb_(width, height, 0) { Invalida
 void Compositor::Add(TControl* control) {
   controls_.push_back(control);
   Invalidate(control->BoundsRect());
+}
+
+void Compositor::Remove(TControl* control) {
+  const auto it = std::find(controls_.begin(), controls_.end(), control);
+  if (it == controls_.end()) return;
+  controls_.erase(it);
+  if (control->Visible()) Invalidate(control->BoundsRect());
+  if (OnRemove) OnRemove(control);
 }
 
 // Overlapping rectangles are merged so a region is never composed twice.

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <vector>
 
 #include "platform/base/bitmap.h"
@@ -17,6 +18,11 @@ class Compositor {
 
   // Widgets are drawn in the order they are added.
   void Add(TControl* control);
+  // A widget that goes away (its destructor calls this): it is drawn no more,
+  // its place is recomposed, and OnRemove is told.
+  void Remove(TControl* control);
+  // Told of each widget removed, so nothing keeps a pointer to it.
+  std::function<void(TControl*)> OnRemove;
   void Invalidate(const Rect& r);
   void InvalidateAll() { Invalidate({0, 0, fb_.width, fb_.height}); }
   bool NeedsUpdate() const { return !dirty_.empty(); }

@@ -9,7 +9,13 @@ TForm::TForm(TApplication& app, int clientWidth, int clientHeight)
       clientWidth_(clientWidth),
       clientHeight_(clientHeight),
       surface_(clientWidth, clientHeight),
-      canvas_(surface_) {}
+      canvas_(surface_) {
+  // A widget that dies holding the mouse gets nothing more.
+  surface_.OnRemove = [this](TControl* gone) {
+    if (capture_ == gone) capture_ = nullptr;
+    if (clicked_ == gone) clicked_ = nullptr;
+  };
+}
 
 void TForm::SetCaption(const std::string& c) {
   caption_ = c;

@@ -7,6 +7,8 @@ namespace tv {
 TControl::TControl(Compositor& surface, std::string name, Rect bounds)
     : surface_(surface), name_(std::move(name)), bounds_(bounds) {}
 
+TControl::~TControl() { surface_.Remove(this); }
+
 void TControl::SetBounds(Rect r) {
   if (r == bounds_) return;
   Invalidate();

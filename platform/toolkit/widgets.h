@@ -16,7 +16,8 @@ class Compositor;
 class TControl {
  public:
   TControl(Compositor& surface, std::string name, Rect bounds);
-  virtual ~TControl() = default;
+  // Leaves the compositor, which outlives it.
+  virtual ~TControl();
   TControl(const TControl&) = delete;
   TControl& operator=(const TControl&) = delete;
 

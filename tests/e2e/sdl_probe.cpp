@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_backend.h"
 
 namespace {
@@ -48,7 +49,8 @@ tv::Bitmap Picture(int w, int h) {
 }
 
 int Run(const std::string& title) {
-  auto backend = tv::MakeSdlBackend();
+  tv::AudioDevice audio;  // the beep's; outlives the backend
+  auto backend = tv::MakeSdlBackend(audio);
   const int w = 586, h = 440;
   tv::ArgbImage icon{2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000}};
   backend->CreateMainWindow(w, h, title, icon);

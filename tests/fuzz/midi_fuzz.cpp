@@ -17,7 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> again = bytes;
   uint32_t ms2 = 0;
   if (tv::ParseMidi(again, ms2) != tv::FileCheck::Ok || again != bytes || ms2 != ms) std::abort();
-  auto seq = tv::MidiSequence::Create(std::move(bytes));
+  // One synthesiser for the whole run, as in the game; no audio thread renders it.
+  static tv::Synth synth;
+  auto seq = tv::MidiSequence::Create(synth, std::move(bytes));
   if (!seq) std::abort();  // the sound font is there: the player must take the file
   seq->Start();
   static float out[2 * 512];

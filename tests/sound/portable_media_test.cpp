@@ -29,7 +29,7 @@ class ConstantTune final : public MidiRenderer {
   bool Rewind() override {
     done_ = 0;
     playing_ = false;
-    return true;
+    return !lostOnRewind;
   }
   bool Finished() const override { return done_ >= kLength; }
   void RenderInto(float* out, int frames) override {
@@ -39,18 +39,50 @@ class ConstantTune final : public MidiRenderer {
     }
   }
   static constexpr int kLength = 4410;
+  bool lostOnRewind = false;  // as a synthesiser that cannot make a player again
 
  private:
   bool playing_ = false;
   int done_ = 0;
 };
 
+// The mixer as the layer's output, counting how deep the caller holds its lock.
+class WatchedOutput final : public SoundOutput {
+ public:
+  explicit WatchedOutput(AudioMixer& mixer) : mixer_(mixer) {}
+  bool Ready() override { return mixer_.Ready(); }
+  int Rate() const override { return mixer_.Rate(); }
+  void Lock() override {
+    mixer_.Lock();
+    ++depth;
+  }
+  void Unlock() override {
+    --depth;
+    mixer_.Unlock();
+  }
+  void SetVoice(MediaVoice* voice) override { mixer_.SetVoice(voice); }
+  void RemoveVoice(MediaVoice* voice) override { mixer_.RemoveVoice(voice); }
+  int depth = 0;
+
+ private:
+  AudioMixer& mixer_;
+};
+
 struct PortableMedia : ::testing::Test {
   RecordingAudioOutput out;
   AudioMixer mixer{out};
+  WatchedOutput watched{mixer};
+  int makersLocked = 0;  // tunes made with the output locked
+  bool tunesLostOnRewind = false;
   std::vector<Event> notices;
   std::unique_ptr<MediaControl> mci = MakeMediaControl(
-      mixer, [](std::vector<uint8_t>) { return std::make_unique<ConstantTune>(); },
+      watched,
+      [this](std::vector<uint8_t>) {
+        makersLocked += watched.depth > 0;
+        auto tune = std::make_unique<ConstantTune>();
+        tune->lostOnRewind = tunesLostOnRewind;
+        return tune;
+      },
       [this](const Event& ev) { notices.push_back(ev); });
   TMediaPlayer m1{*mci};
 
@@ -83,6 +115,9 @@ TEST_F(PortableMedia, TheHitEffectComesOutWholeAndItsEndIsNoticed) {
 
 TEST_F(PortableMedia, ATuneIsRenderedFromItsStartAndTheDeviceGoesWhenAllIsQuiet) {
   Play(Data("0.mid"));
+  // Made before the lock: the mixing thread never waits for a recording to
+  // open or a synthesiser to load.
+  EXPECT_EQ(makersLocked, 0);
   out.Pull(ConstantTune::kLength);
   EXPECT_EQ(out.Samples().front(), 0.5f);
   EXPECT_EQ(out.Samples().back(), 0.5f);
@@ -90,6 +125,22 @@ TEST_F(PortableMedia, ATuneIsRenderedFromItsStartAndTheDeviceGoesWhenAllIsQuiet)
   for (int i = 0; i < 1000 && out.Running(); ++i) out.Pull(4410);
   EXPECT_FALSE(out.Running());
   EXPECT_TRUE(Ended());
+}
+
+// A seek that loses the tune's renderer fails, and still tells the play it cut off.
+TEST_F(PortableMedia, ASeekThatFailsStillNoticesThePlayItStopped) {
+  tunesLostOnRewind = true;
+  MciOpenParms open;
+  open.elementName = Data("0.mid");
+  ASSERT_EQ(mci->SendCommand(0, MCI_OPEN, MCI_WAIT | MCI_OPEN_ELEMENT, &open), 0u);
+  MciPlayParms play;
+  play.callback = 1;
+  ASSERT_EQ(mci->SendCommand(open.deviceId, MCI_PLAY, MCI_NOTIFY, &play), 0u);
+  MciSeekParms seek;
+  EXPECT_NE(mci->SendCommand(open.deviceId, MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, &seek), 0u);
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].id, open.deviceId);
+  EXPECT_EQ(notices[0].param, MCI_NOTIFY_ABORTED);
 }
 
 // The game drops a file it cannot play and goes on silent; stderr names it
