@@ -28,7 +28,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # program opens by path at run time has to be named: the bitmap font of its
 # message boxes and a General MIDI soundfont for /usr/share/sounds/sf2/default-GM.sf2.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm")
+# libfluidsynth3 is loaded at run time (for a piece without its recording), so
+# dpkg-shlibdeps cannot see it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfluidsynth3, fonts-wine, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
 
 # Section games wants the program in /usr/games, and Debian builds every

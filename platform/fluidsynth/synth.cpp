@@ -1,5 +1,6 @@
 #include "platform/fluidsynth/synth.h"
 
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -15,6 +16,49 @@
 namespace tv {
 
 namespace {
+
+// FluidSynth is loaded when a piece first needs the synthesiser, not with the
+// program: with every piece recorded the game never synthesises, and the
+// library with all it brings (GLib, libinstpatch, JACK, PulseAudio) costs
+// about 6 ms of CPU before the first picture. Loaded once and never let go,
+// so nothing depends on the order of teardown.
+#define TV_FLUID_FUNCTIONS(X)                                                                                 \
+  X(new_fluid_settings) X(delete_fluid_settings) X(new_fluid_synth) X(delete_fluid_synth) X(new_fluid_player) \
+  X(delete_fluid_player) X(fluid_audio_driver_register) X(fluid_set_log_function) X(fluid_settings_setint)    \
+  X(fluid_settings_setnum) X(fluid_settings_setstr) X(fluid_synth_all_sounds_off) X(fluid_synth_sfload)       \
+  X(fluid_synth_write_float) X(fluid_player_add_mem) X(fluid_player_get_status) X(fluid_player_play)          \
+  X(fluid_player_stop)
+
+struct FluidLibrary {
+#define TV_FLUID_POINTER(name) decltype(&::name) name = nullptr;
+  TV_FLUID_FUNCTIONS(TV_FLUID_POINTER)
+#undef TV_FLUID_POINTER
+};
+
+FluidLibrary gFluid;
+std::once_flag gFluidOnce;
+bool gFluidLoaded = false;
+
+// Whether FluidSynth could be loaded; the first call loads it, and a machine
+// without it is told once on stderr (the game then plays recordings only).
+bool LoadFluid() {
+  std::call_once(gFluidOnce, [] {
+    void* lib = nullptr;
+    for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so"})
+      if ((lib = ::dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+    bool all = lib != nullptr;
+#define TV_FLUID_LOOKUP(name)                                                  \
+  gFluid.name = lib ? reinterpret_cast<decltype(&::name)>(::dlsym(lib, #name)) : nullptr; \
+  all = all && gFluid.name;
+    TV_FLUID_FUNCTIONS(TV_FLUID_LOOKUP)
+#undef TV_FLUID_LOOKUP
+    if (!all) std::fprintf(stderr, "tarvolen: cannot load FluidSynth (%s); music without its recording is silent\n",
+                           lib ? "a function is missing" : ::dlerror());
+    gFluidLoaded = all;
+  });
+  return gFluidLoaded;
+}
+
 
 // FluidSynth talks on stderr unless told otherwise; the game logs nothing.
 void Quiet(int, const char*, void*) {}
@@ -53,20 +97,20 @@ std::vector<GameSetting> GameSettings() {
 fluid_settings_t* NewGameSettings() {
   static std::once_flag once;
   std::call_once(once, [] {
-    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) fluid_set_log_function(level, Quiet, nullptr);
+    for (int level = FLUID_PANIC; level <= FLUID_DBG; ++level) gFluid.fluid_set_log_function(level, Quiet, nullptr);
     // FluidSynth's own audio drivers are never used (it renders into the SDL
     // device's buffers); registering none keeps new settings from probing
     // every sound card, PulseAudio and JACK.
     static const char* kNoDrivers[] = {nullptr};
-    fluid_audio_driver_register(kNoDrivers);
+    gFluid.fluid_audio_driver_register(kNoDrivers);
   });
-  fluid_settings_t* settings = new_fluid_settings();
+  fluid_settings_t* settings = gFluid.new_fluid_settings();
   if (!settings) return nullptr;
   for (const GameSetting& s : GameSettings()) {
     switch (s.kind) {
-      case GameSetting::Kind::Number: fluid_settings_setnum(settings, s.name, s.number); break;
-      case GameSetting::Kind::Integer: fluid_settings_setint(settings, s.name, int(s.number)); break;
-      case GameSetting::Kind::Text: fluid_settings_setstr(settings, s.name, s.text); break;
+      case GameSetting::Kind::Number: gFluid.fluid_settings_setnum(settings, s.name, s.number); break;
+      case GameSetting::Kind::Integer: gFluid.fluid_settings_setint(settings, s.name, int(s.number)); break;
+      case GameSetting::Kind::Text: gFluid.fluid_settings_setstr(settings, s.name, s.text); break;
     }
   }
   return settings;
@@ -80,20 +124,21 @@ constexpr float kQuiet = 1e-5f;  // -100 dB
 Synth::Synth() = default;
 
 Synth::~Synth() {
-  if (synth_) delete_fluid_synth(synth_);
-  if (settings_) delete_fluid_settings(settings_);
+  if (synth_) gFluid.delete_fluid_synth(synth_);
+  if (settings_) gFluid.delete_fluid_settings(settings_);
 }
 
 bool Synth::Prepare() {
   std::call_once(prepared_, [this] {
     made_.store(true);
+    if (!LoadFluid()) return;
     settings_ = NewGameSettings();
     if (!settings_) return;
-    synth_ = new_fluid_synth(settings_);
+    synth_ = gFluid.new_fluid_synth(settings_);
     if (!synth_) return;
     // The whole font, as FluidSynth loads it: only a piece without its
     // recording gets here, and it may play any preset.
-    ready_ = fluid_synth_sfload(synth_, SoundFontPath(), 1) != FLUID_FAILED;
+    ready_ = gFluid.fluid_synth_sfload(synth_, SoundFontPath(), 1) != FLUID_FAILED;
   });
   return ready_;
 }
@@ -108,9 +153,9 @@ const std::string& Synth::Identity() {
 // rendered before the cut. Voiceless rendering is cheap: about a second of
 // ring in 2 ms.
 void Synth::Reset() {
-  fluid_synth_all_sounds_off(synth_, -1);
+  gFluid.fluid_synth_all_sounds_off(synth_, -1);
   for (int frames = 0; frames < kMaxRing; frames += kChunk) {
-    fluid_synth_write_float(synth_, kChunk, scratch_, 0, 2, scratch_, 1, 2);
+    gFluid.fluid_synth_write_float(synth_, kChunk, scratch_, 0, 2, scratch_, 1, 2);
     float peak = 0;
     for (float v : scratch_) peak = std::max(peak, std::abs(v));
     if (peak < kQuiet) break;
@@ -120,7 +165,7 @@ void Synth::Reset() {
 void Synth::RenderInto(float* out, int frames) {
   while (frames > 0) {
     const int n = std::min(frames, kChunk);
-    fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
+    gFluid.fluid_synth_write_float(synth_, n, scratch_, 0, 2, scratch_, 1, 2);
     for (int i = 0; i < 2 * n; ++i) out[i] += scratch_[i];
     out += 2 * n;
     frames -= n;
@@ -147,18 +192,19 @@ std::string SynthIdentity() {
 bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, uint64_t& doneFrame) {
   stereo.clear();
   doneFrame = 0;
+  if (!LoadFluid()) return false;
   fluid_settings_t* settings = NewGameSettings();
   if (!settings) return false;
-  fluid_synth_t* synth = new_fluid_synth(settings);
+  fluid_synth_t* synth = gFluid.new_fluid_synth(settings);
   fluid_player_t* player = nullptr;
-  bool ok = synth && fluid_synth_sfload(synth, SoundFontPath(), 1) != FLUID_FAILED;
-  if (ok) player = new_fluid_player(synth);
-  ok = ok && player && fluid_player_add_mem(player, piece.data(), piece.size()) == FLUID_OK;
+  bool ok = synth && gFluid.fluid_synth_sfload(synth, SoundFontPath(), 1) != FLUID_FAILED;
+  if (ok) player = gFluid.new_fluid_player(synth);
+  ok = ok && player && gFluid.fluid_player_add_mem(player, piece.data(), piece.size()) == FLUID_OK;
   // The game starts a piece from its top on a quiet synthesiser after making
   // sure of the quiet (Synth::Reset): on a fresh one, one silent chunk.
   float quiet[2 * Synth::kChunk];
-  if (ok) fluid_synth_write_float(synth, Synth::kChunk, quiet, 0, 2, quiet, 1, 2);
-  ok = ok && fluid_player_play(player) == FLUID_OK;
+  if (ok) gFluid.fluid_synth_write_float(synth, Synth::kChunk, quiet, 0, 2, quiet, 1, 2);
+  ok = ok && gFluid.fluid_player_play(player) == FLUID_OK;
   // FluidSynth's own block: the piece is over at the block its last event is
   // played in, as the game sees it when it asks after each buffer it renders.
   constexpr int kBlock = 64;
@@ -170,13 +216,13 @@ bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, 
     const uint64_t frames = stereo.size() / 2;
     if (doneFrame && frames >= doneFrame + ring) break;
     if (frames >= limit) ok = false;
-    fluid_synth_write_float(synth, kBlock, block, 0, 2, block, 1, 2);
+    gFluid.fluid_synth_write_float(synth, kBlock, block, 0, 2, block, 1, 2);
     stereo.insert(stereo.end(), block, block + 2 * kBlock);
-    if (!doneFrame && fluid_player_get_status(player) == FLUID_PLAYER_DONE) doneFrame = stereo.size() / 2;
+    if (!doneFrame && gFluid.fluid_player_get_status(player) == FLUID_PLAYER_DONE) doneFrame = stereo.size() / 2;
   }
-  if (player) delete_fluid_player(player);
-  if (synth) delete_fluid_synth(synth);
-  delete_fluid_settings(settings);
+  if (player) gFluid.delete_fluid_player(player);
+  if (synth) gFluid.delete_fluid_synth(synth);
+  gFluid.delete_fluid_settings(settings);
   return ok;
 }
 
@@ -191,15 +237,15 @@ std::unique_ptr<MidiSequence> MidiSequence::Create(Synth& synth, std::vector<uin
 }
 
 MidiSequence::~MidiSequence() {
-  if (player_) delete_fluid_player(player_);
+  if (player_) gFluid.delete_fluid_player(player_);
 }
 
 bool MidiSequence::MakePlayer() {
-  if (player_) delete_fluid_player(player_);
-  player_ = new_fluid_player(synth_.synth_);
+  if (player_) gFluid.delete_fluid_player(player_);
+  player_ = gFluid.new_fluid_player(synth_.synth_);
   if (!player_) return false;
-  if (fluid_player_add_mem(player_, file_.data(), file_.size()) != FLUID_OK) {
-    delete_fluid_player(player_);
+  if (gFluid.fluid_player_add_mem(player_, file_.data(), file_.size()) != FLUID_OK) {
+    gFluid.delete_fluid_player(player_);
     player_ = nullptr;
     return false;
   }
@@ -211,13 +257,13 @@ void MidiSequence::Start() {
   // A piece from its top starts from a quiet synthesiser: nothing of a piece
   // that was cut off waits in it (it is not rendered while nothing plays, so
   // such a ring would come out as a click at the next start).
-  if (fluid_player_get_status(player_) == FLUID_PLAYER_READY) synth_.Reset();
-  fluid_player_play(player_);
+  if (gFluid.fluid_player_get_status(player_) == FLUID_PLAYER_READY) synth_.Reset();
+  gFluid.fluid_player_play(player_);
 }
 
 void MidiSequence::Stop() {
-  if (player_) fluid_player_stop(player_);
-  fluid_synth_all_sounds_off(synth_.synth_, -1);
+  if (player_) gFluid.fluid_player_stop(player_);
+  gFluid.fluid_synth_all_sounds_off(synth_.synth_, -1);
 }
 
 bool MidiSequence::Rewind() {
@@ -227,7 +273,7 @@ bool MidiSequence::Rewind() {
 }
 
 bool MidiSequence::Finished() const {
-  return !player_ || fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
+  return !player_ || gFluid.fluid_player_get_status(player_) == FLUID_PLAYER_DONE;
 }
 
 void MidiSequence::RenderInto(float* out, int frames) { synth_.RenderInto(out, frames); }
