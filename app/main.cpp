@@ -6,6 +6,7 @@
 #include <exception>
 #include <future>
 #include <memory>
+#include <optional>
 
 #include <malloc.h>
 
@@ -79,10 +80,10 @@ bool PrintState(const tv::GameState& g) {
 
 // The synthesiser with its sound font, and fontconfig's configuration, load on
 // threads of their own beside the window's start-up (the menu waits for them
-// only where it uses them). Made only once the window's start-up is done: that
-// start-up may fork (D-Bus autolaunches its helper when there is no session
-// bus), and a child forked while another thread holds a lock can hang on it.
-// However Play ends, the threads are joined, their failures said, and
+// only where it uses them). Where the window's start-up may fork (D-Bus
+// autolaunches its helper when there is no session bus), they are made only
+// once it is done: a child forked while another thread holds a lock can hang
+// on it. However Play ends, the threads are joined, their failures said, and
 // fontconfig's configuration is let go.
 class StartUpThreads {
  public:
@@ -121,6 +122,9 @@ int Play(const tv::CommandLine& cl) {
   // synthesiser and last the audio device, as SdlSound's members; declared
   // first here so that it outlives the backend, which beeps on it.
   tv::SdlSound sound;
+  // Joined after the machine has gone and before the sound goes.
+  std::optional<StartUpThreads> threads;
+  if (cl.headless || !tv::VideoStartMayFork()) threads.emplace(sound);
   // The machine underneath: a window, or for a headless replay nothing but the fonts.
   std::unique_ptr<tv::TextRenderer> text;
   std::unique_ptr<tv::Backend> machine;
@@ -137,7 +141,7 @@ int Play(const tv::CommandLine& cl) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());
     return 1;
   }
-  StartUpThreads threads(sound);
+  if (!threads) threads.emplace(sound);
 
   tv::GameState state;
   try {

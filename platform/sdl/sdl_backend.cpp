@@ -1,11 +1,13 @@
 #include "platform/sdl/sdl_backend.h"
 
 #include <SDL.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -382,6 +384,14 @@ void PrepareSdlProcess() {
   // with the video subsystem parses the locale's whole Compose table (half a
   // megabyte of text, 10 to 20 ms of start-up). An empty table does for keys.
   setenv("XCOMPOSEFILE", "/dev/null", 1);
+}
+
+bool VideoStartMayFork() {
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (address && *address) return std::strstr(address, "autolaunch:") != nullptr;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  struct stat st {};
+  return !(runtime && *runtime && ::stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode));
 }
 
 std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale, bool fullscreen) {

@@ -22,4 +22,10 @@ std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1, bool 
 // before any other thread starts, since it changes the environment.
 void PrepareSdlProcess();
 
+// Whether SDL's video start may fork: D-Bus autolaunches its helper when it
+// finds no session bus, neither by address (or one that asks for autolaunch)
+// nor as the bus socket in the runtime directory. Nothing else of the program
+// may run on another thread then.
+bool VideoStartMayFork();
+
 }  // namespace tv

@@ -75,16 +75,20 @@ TEST_F(ProgramOnX, OpensItsWindowShowsTheMenuScreenAndClosesCleanly) {
 // Start-up may fork (D-Bus autolaunches its helper when there is no session
 // bus); a child forked while another thread holds a lock can hang on it. The
 // program's own threads must not exist yet when that happens.
-TEST_F(ProgramOnX, ForksOnlyWhileItIsSingleThreaded) {
+// Starts the program under strace with `address` as the session bus and
+// counts the processes it forks, each checked to be forked while the program
+// has no other thread.
+long ForksAtStart(Desktop& desk, const std::string& address) {
   const std::string trace = ::testing::TempDir() + "tarvolen_start.strace";
   // -D: strace runs beside the program, which keeps the process id the driver knows it by.
-  desk_.Launch("strace", {{"DBUS_SESSION_BUS_ADDRESS", "autolaunch:"}},
+  desk.Launch("strace", {{"DBUS_SESSION_BUS_ADDRESS", address}},
                {"-D", "-f", "-qq", "-e", "trace=clone,clone3,fork,vfork", "-o", trace, TARVOLEN_PROGRAM});
-  auto w = desk_.WaitWindow("Tarvolen", 30s);
-  ASSERT_TRUE(w) << desk_.Stderr();
-  ASSERT_TRUE(desk_.WaitPixel(w->id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
-  desk_.Close(w->id);
-  ASSERT_TRUE(desk_.WaitExit(10s));
+  auto w = desk.WaitWindow("Tarvolen", 30s);
+  EXPECT_TRUE(w) << desk.Stderr();
+  if (!w) return -1;
+  EXPECT_TRUE(desk.WaitPixel(w->id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
+  desk.Close(w->id);
+  EXPECT_TRUE(desk.WaitExit(10s));
   // "PID clone3({flags=...CLONE_THREAD...}) = TID", "TID +++ exited ...", a fork without CLONE_THREAD.
   std::istringstream lines(ReadWholeFile(trace));
   std::set<long> live;
@@ -106,8 +110,18 @@ TEST_F(ProgramOnX, ForksOnlyWhileItIsSingleThreaded) {
       live.erase(pid);
     }
   }
-  EXPECT_GT(forks, 0) << "the autolaunch this test provokes never forked";
   std::remove(trace.c_str());
+  return forks;
+}
+
+TEST_F(ProgramOnX, ForksOnlyWhileItIsSingleThreaded) {
+  EXPECT_GT(ForksAtStart(desk_, "autolaunch:"), 0) << "the autolaunch this test provokes never forked";
+}
+
+// With a session bus named, D-Bus does not autolaunch: the start-up threads
+// may then run beside the window's start, which forks nothing.
+TEST_F(ProgramOnX, WithASessionBusNamedTheStartForksNothing) {
+  EXPECT_EQ(ForksAtStart(desk_, "unix:path=/nonexistent/tarvolen-bus"), 0);
 }
 
 // A measurement, run by hand: --gtest_also_run_disabled_tests --gtest_filter='*Idle*'.
