@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 
 #include "platform/sound/media_files.h"
 #include "platform/sound/media_player.h"
@@ -238,6 +239,20 @@ TEST(RecordedMusicInTheGame, NoSynthesiserWhileEveryPieceIsRecorded) {
         std::exit(made && played ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
+}
+
+// Any distribution's General MIDI font is found: the player's own choice
+// first, then the places in order, Debian's where there is none.
+TEST(RecordedMusic, TheSoundFontIsTheChosenOneOrTheFirstInstalled) {
+  std::set<std::string> there;
+  auto exists = [&](const std::string& p) { return there.count(p) > 0; };
+  EXPECT_EQ(FindSoundFont(nullptr, exists), "/usr/share/sounds/sf2/default-GM.sf2");
+  there = {"/usr/share/sounds/sf2/TimGM6mb.sf2", "/usr/share/soundfonts/FluidR3_GM.sf2"};
+  EXPECT_EQ(FindSoundFont("/home/p/missing.sf2", exists), "/usr/share/soundfonts/FluidR3_GM.sf2");
+  there.insert("/usr/share/soundfonts/default.sf2");
+  EXPECT_EQ(FindSoundFont(nullptr, exists), "/usr/share/soundfonts/default.sf2");
+  there.insert("/home/p/mine.sf2");
+  EXPECT_EQ(FindSoundFont("/home/p/mine.sf2", exists), "/home/p/mine.sf2");
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 #include "platform/fluidsynth/synth.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -226,7 +229,20 @@ bool RecordPiece(const std::vector<uint8_t>& piece, std::vector<float>& stereo, 
   return ok;
 }
 
-const char* SoundFontPath() { return "/usr/share/sounds/sf2/default-GM.sf2"; }
+std::string FindSoundFont(const char* chosen, const std::function<bool(const std::string&)>& exists) {
+  if (chosen && *chosen && exists(chosen)) return chosen;
+  for (const char* place : kSoundFontPlaces)
+    if (exists(place)) return place;
+  return kSoundFontPlaces[0];
+}
+
+const char* SoundFontPath() {
+  static const std::string path = FindSoundFont(std::getenv("TARVOLEN_SOUNDFONT"), [](const std::string& p) {
+    struct stat st;
+    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(p.c_str(), R_OK) == 0;
+  });
+  return path.c_str();
+}
 
 std::unique_ptr<MidiSequence> MidiSequence::Create(Synth& synth, std::vector<uint8_t> file) {
   if (!synth.Prepare()) return nullptr;

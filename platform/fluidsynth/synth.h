@@ -1,6 +1,7 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -89,7 +90,19 @@ class MidiSequence final : public MidiRenderer {
   ::_fluid_player_t* player_ = nullptr;
 };
 
-// The path of the sound font the synthesiser loads.
+// The General MIDI fonts the distributions install, in the order they are
+// looked for (after TARVOLEN_SOUNDFONT): Debian's, Arch's and Fedora's names.
+inline constexpr const char* kSoundFontPlaces[] = {
+    "/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/soundfonts/default.sf2",
+    "/usr/share/soundfonts/FluidR3_GM.sf2", "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+
+// The font to load: `chosen` (TARVOLEN_SOUNDFONT's value, may be null) when
+// `exists` says so, else the first of kSoundFontPlaces that exists; the first
+// place when none does, so a message names where the font was looked for.
+std::string FindSoundFont(const char* chosen, const std::function<bool(const std::string&)>& exists);
+
+// The path of the sound font the synthesiser loads, looked up once.
 const char* SoundFontPath();
 
 // What the recordings' key holds besides the piece (RecordingName): the sound

@@ -1,13 +1,38 @@
 #include "platform/sdl/sdl_audio.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <mutex>
 
 namespace tv {
 
 namespace {
 SDL_sem* Sem(void* p) { return static_cast<SDL_sem*>(p); }
+
+void QuietAlsaMessage(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA prints its own complaints ("ALSA lib confmisc.c:...", eight of them on a
+// machine without a sound card) straight to the player's terminal. SDL loads
+// libasound itself, so the game does too, only to hand it a silent handler;
+// the library stays loaded for SDL. Without ALSA there is nothing to quiet.
+void QuietAlsa() {
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  void* alsa = ::dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+  if (!alsa) return;
+  auto set = reinterpret_cast<int (*)(Handler)>(::dlsym(alsa, "snd_lib_error_set_handler"));
+  if (set) set(&QuietAlsaMessage);
+}
+
+// A machine without a sound device is told so once, not at every sound.
+void SayPlaysSilent() {
+  static std::once_flag told;
+  std::call_once(told, [] {
+    std::fprintf(stderr, "tarvolen: no sound device (%s); the game plays silent\n", SDL_GetError());
+  });
+}
 }  // namespace
 
 SdlAudioOutput::SdlAudioOutput() = default;
@@ -28,7 +53,11 @@ bool SdlAudioOutput::Start(const AudioFormat& format, AudioMix mix) {
   // An idle device the keeper has not closed yet goes now: one device at a time.
   CloseLocked();
   if (!subsystem_) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    QuietAlsa();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      SayPlaysSilent();
+      return false;
+    }
     subsystem_ = true;
   }
   if (!wake_) {
@@ -50,7 +79,10 @@ bool SdlAudioOutput::Start(const AudioFormat& format, AudioMix mix) {
   // No allowed changes: SDL converts to whatever the hardware takes.
   SDL_AudioSpec have{};
   device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (device_ == 0) return false;
+  if (device_ == 0) {
+    SayPlaysSilent();
+    return false;
+  }
   SDL_PauseAudioDevice(device_, 0);
   return true;
 }

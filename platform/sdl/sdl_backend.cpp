@@ -51,10 +51,12 @@ class SdlBackend : public Backend {
     // Fullscreen stays when a message box takes the keyboard.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
-    // A plain X11 image behind the window surface, not OpenGL: without a GPU
-    // GL means Mesa's software renderer, its threads and tens of megabytes,
-    // for the very same pixels.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The class the desktop matches the window to tarvolen.desktop by (its
+    // StartupWMClass), whatever the executable is called; SDL 2.26 reads these
+    // from the environment only, when the video subsystem starts. A class the
+    // player set stays.
+    ::setenv("SDL_VIDEO_X11_WMCLASS", "tarvolen", 0);
+    ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", "tarvolen", 0);
     InstallX11ErrorFilter();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +
@@ -67,6 +69,12 @@ class SdlBackend : public Backend {
       throw std::runtime_error("no display to show it on (only SDL's " + driver +
                                " video driver is available); Tarvolen needs a graphical desktop session");
     }
+    // A plain X11 image behind the window surface, not OpenGL: without a GPU
+    // GL means Mesa's software renderer, its threads and tens of megabytes,
+    // for the very same pixels. Other drivers (Wayland's) have no plain
+    // surface, only SDL's own; SDL reads the hint once, at the first surface,
+    // so it is chosen here and not retried after a failure.
+    if (driver == "x11") SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     userEvent_ = SDL_RegisterEvents(1);
     if (userEvent_ == Uint32(-1)) {
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -149,6 +157,9 @@ class SdlBackend : public Backend {
     SDL_GetWindowSize(window_, &w, &h);
     view_ = CentredView(w, h, pictureW_, pictureH_);
     SetIcon(icon);
+    // A window with nothing to draw on would stay blank: say so instead of showing it.
+    if (!SDL_GetWindowSurface(window_))
+      throw std::runtime_error(std::string("the window has no surface to draw on (") + SDL_GetError() + ")");
   }
 
   void ShowMainWindow() override {
@@ -166,19 +177,25 @@ class SdlBackend : public Backend {
   }
 
   void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
-    if (!window_) return;
+    if (!window_ || ShowOnSurface(framebuffer, rects)) return;
+    // The surface may have gone with a resize or fullscreen: once more, in
+    // full, on the one SDL makes anew; then the player is told, once.
+    surfaceW_ = surfaceH_ = 0;
+    if (ShowOnSurface(framebuffer, rects) || toldUnshown_) return;
+    toldUnshown_ = true;
+    std::fprintf(stderr, "tarvolen: the window's picture cannot be shown (%s)\n", SDL_GetError());
+  }
+
+  bool ShowOnSurface(const Bitmap& framebuffer, const std::vector<Rect>& rects) {
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
-    if (!surface) return;
-    if (surface->w == surfaceW_ && surface->h == surfaceH_) {
-      PresentToWindow(window_, framebuffer, rects, view_);
-      return;
-    }
+    if (!surface) return false;
+    if (surface->w == surfaceW_ && surface->h == surfaceH_) return PresentToWindow(window_, framebuffer, rects, view_);
     // A new size (fullscreen came or went): black around the whole picture.
     surfaceW_ = surface->w;
     surfaceH_ = surface->h;
     view_ = CentredView(surfaceW_, surfaceH_, pictureW_, pictureH_);
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-    PresentToWindow(window_, framebuffer, {Rect{0, 0, framebuffer.width, framebuffer.height}}, view_, true);
+    return PresentToWindow(window_, framebuffer, {Rect{0, 0, framebuffer.width, framebuffer.height}}, view_, true);
   }
 
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
@@ -369,6 +386,7 @@ class SdlBackend : public Backend {
   int pictureW_ = 0, pictureH_ = 0;
   View view_;  // where the picture lies on the window now
   int surfaceW_ = 0, surfaceH_ = 0;  // the size of the surface last drawn on
+  bool toldUnshown_ = false;          // a picture that could not be shown was reported
   SDL_Scancode toggleKey_ = SDL_SCANCODE_UNKNOWN;  // the fullscreen key held down
   std::unique_ptr<TextRenderer> text_;
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it

@@ -67,9 +67,8 @@ bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vecto
     shown.push_back(s);
   }
   if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-  if (wholeWindow) SDL_UpdateWindowSurface(window);
-  else if (!shown.empty()) SDL_UpdateWindowSurfaceRects(window, shown.data(), int(shown.size()));
-  return true;
+  if (wholeWindow) return SDL_UpdateWindowSurface(window) == 0;
+  return shown.empty() || SDL_UpdateWindowSurfaceRects(window, shown.data(), int(shown.size())) == 0;
 }
 
 }  // namespace tv

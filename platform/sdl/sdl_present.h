@@ -31,7 +31,7 @@ inline int Unscaled(int v, int scale) { return v >= 0 ? v / scale : -((-v + scal
 // surface (converting when its format differs) and shows just those, or with
 // `wholeWindow` the whole surface (the black around the picture included).
 // Each pixel of the picture becomes a block as `view` says. False when the
-// window has no surface to draw on.
+// window has no surface to draw on or SDL could not show it.
 bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vector<Rect>& rects,
                      View view = {}, bool wholeWindow = false);
 

@@ -142,6 +142,28 @@ TEST_F(ProgramOnX, DISABLED_IdleCpuOverTenSeconds) {
   EXPECT_LT(loop / wall, 0.01);
 }
 
+// Started under another file name, the window keeps the class the desktop
+// file matches (StartupWMClass). Without a sound device the player reads one
+// line saying the game plays silent, and none of ALSA's own complaints.
+TEST_F(ProgramOnX, RenamedAndWithoutASoundDeviceKeepsItsClassAndSaysOnceItPlaysSilent) {
+  const std::string renamed = desk_.TempDir() + "/renamed-game";
+  ASSERT_EQ(link(TARVOLEN_PROGRAM, renamed.c_str()), 0);
+  desk_.Launch(renamed, {{"SDL_AUDIODRIVER", "alsa"}, {"AUDIODEV", "hw:99"}});
+  auto w = desk_.WaitWindow("Tarvolen", 30s);
+  ASSERT_TRUE(w) << desk_.Stderr();
+  main_ = *w;
+  ASSERT_TRUE(desk_.WaitPixel(main_.id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
+  EXPECT_EQ(desk_.WmClass(main_.id), "tarvolen.tarvolen");
+  desk_.Close(main_.id);
+  ASSERT_TRUE(desk_.WaitExit(5s));
+  const std::string err = desk_.Stderr();
+  size_t lines = 0;
+  for (size_t at = err.find("plays silent"); at != std::string::npos; at = err.find("plays silent", at + 1)) ++lines;
+  EXPECT_EQ(lines, 1u) << err;
+  EXPECT_EQ(err.find("ALSA lib"), std::string::npos) << err;
+  std::remove(renamed.c_str());
+}
+
 // With no display the game must say so, not run on in a window nobody sees.
 TEST(ProgramWithoutDisplay, SaysSoAndExitsWithAnError) {
   char dir[] = "/tmp/tarvolen-nodisplay-XXXXXX";

@@ -95,6 +95,8 @@ class Desktop {
   Screenshot Grab(WindowId w);
   // The size of the window's icon (_NET_WM_ICON), if it has one.
   std::optional<std::pair<int, int>> IconSize(WindowId w);
+  // The window's WM_CLASS: its instance name and class, "name.class".
+  std::string WmClass(WindowId w);
   // The window tells window managers that it cannot be resized.
   bool FixedSize(WindowId w);
   // Waits until the pixel has the colour; a window that just mapped may still be black.

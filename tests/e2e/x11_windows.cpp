@@ -128,6 +128,15 @@ std::optional<std::pair<int, int>> Desktop::IconSize(WindowId w) {
   return size;
 }
 
+std::string Desktop::WmClass(WindowId w) {
+  XClassHint hint{};
+  if (!XGetClassHint(x_->dpy, w, &hint)) return {};
+  std::string both = std::string(hint.res_name ? hint.res_name : "") + "." + (hint.res_class ? hint.res_class : "");
+  XFree(hint.res_name);
+  XFree(hint.res_class);
+  return both;
+}
+
 bool Desktop::FixedSize(WindowId w) {
   XSizeHints hints{};
   long supplied = 0;
