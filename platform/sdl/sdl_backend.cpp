@@ -51,12 +51,6 @@ class SdlBackend : public Backend {
     // Fullscreen stays when a message box takes the keyboard.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
-    // The class the desktop matches the window to tarvolen.desktop by (its
-    // StartupWMClass), whatever the executable is called; SDL 2.26 reads these
-    // from the environment only, when the video subsystem starts. A class the
-    // player set stays.
-    ::setenv("SDL_VIDEO_X11_WMCLASS", "tarvolen", 0);
-    ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", "tarvolen", 0);
     InstallX11ErrorFilter();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
       throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +
@@ -402,6 +396,12 @@ void PrepareSdlProcess() {
   // with the video subsystem parses the locale's whole Compose table (half a
   // megabyte of text, 10 to 20 ms of start-up). An empty table does for keys.
   setenv("XCOMPOSEFILE", "/dev/null", 1);
+  // The class the desktop matches the window to tarvolen.desktop by (its
+  // StartupWMClass), whatever the executable is called; SDL 2.26 reads these
+  // from the environment only, when the video subsystem starts. A class the
+  // player set stays.
+  setenv("SDL_VIDEO_X11_WMCLASS", "tarvolen", 0);
+  setenv("SDL_VIDEO_WAYLAND_WMCLASS", "tarvolen", 0);
 }
 
 bool VideoStartMayFork() {

@@ -177,7 +177,7 @@ TEST(FullscreenOnX, FElevenAndAltEnterSwitchTheScreenOverThePictureCentredAtItsL
   Desktop desk(2560, 1440);
   WindowInfo win;
   ASSERT_NO_FATAL_FAILURE(StartScaled(desk, win, 1, {}, {"--scale", "1"}));
-  ASSERT_TRUE(desk.StartWindowManager()) << "openbox did not start";
+  ASSERT_TRUE(desk.StartWindowManager(win.id)) << "openbox did not start or adopt the window";
   auto sized = [&](int w) {
     return WaitUntil([&] { return desk.Info(win.id).value_or(WindowInfo{}).width == w; }, 10s);
   };

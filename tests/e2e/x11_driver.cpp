@@ -116,9 +116,25 @@ Desktop::Desktop(int screenWidth, int screenHeight) : x_(std::make_unique<X>()) 
   XSync(x_->dpy, False);
 }
 
-bool Desktop::StartWindowManager() {
+bool Desktop::StartWindowManager(WindowId adopt) {
   wm_ = Spawn({{"openbox"}, Environment({}), "/dev/null", tempDir_ + "/openbox.log"});
   const Atom check = XInternAtom(x_->dpy, "_NET_SUPPORTING_WM_CHECK", False);
+  // A window already on the screen is the manager's once it carries WM_STATE:
+  // until then a request to it (fullscreen) may go unheard.
+  const Atom wmState = XInternAtom(x_->dpy, "WM_STATE", False);
+  auto has = [&](Window w, Atom property, Atom kind) {
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(x_->dpy, w, property, 0, 1, False, kind, &type, &format, &n, &after, &data);
+    if (data) XFree(data);
+    return n == 1;
+  };
+  if (adopt) {
+    return WaitUntil([&] { return has(DefaultRootWindow(x_->dpy), check, XA_WINDOW) && has(adopt, wmState, wmState); },
+                     10s);
+  }
   return WaitUntil(
       [&] {
         Atom type;

@@ -61,7 +61,7 @@ class Desktop {
   const std::string& DisplayName() const { return display_; }
   // Starts openbox (fullscreen is a window manager's to grant) and waits until
   // it manages the windows; Windows() finds none it framed, so find them first.
-  bool StartWindowManager();
+  bool StartWindowManager(WindowId adopt = 0);
   // A private directory, removed afterwards: logs, audio files of the disk driver.
   const std::string& TempDir() const { return tempDir_; }
 
