@@ -52,6 +52,8 @@ class AudioDevice {
   // Opens the device at the first call; false when the machine has none.
   bool Ready() { return mixer_.Ready(); }
   void Beep() { mixer_.Beep(); }
+  // Off: nothing sounds and the device is let go; on: the sound goes on from there.
+  void SetMuted(bool muted) { mixer_.SetMuted(muted); }
   AudioMixer& Mixer() { return mixer_; }
 
   // Keeps the audio thread out while the caller changes what it reads.

@@ -257,7 +257,7 @@ class SdlBackend : public Backend {
         return MainWindowEvent(e.window, out);
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        if (FullscreenKey(e.key)) return false;
+        if (FullscreenKey(e.key) || MuteKey(e.key)) return false;
         // A key without a window goes to the box on top, if any, as focus would have it.
         SdlMessageBox* box = e.key.windowID ? BoxOfWindow(e.key.windowID) : TopBox();
         if (box) return ToBox(box, e, out);
@@ -364,6 +364,21 @@ class SdlBackend : public Backend {
     return true;
   }
 
+  // M switches all sound off and on, like the fullscreen keys a key of the
+  // program and not of the game: its press, repeats and release go nowhere.
+  bool MuteKey(const SDL_KeyboardEvent& k) {
+    const SDL_Scancode key = k.keysym.scancode;
+    if (k.type == SDL_KEYUP) {
+      if (key != muteKey_) return false;
+      muteKey_ = SDL_SCANCODE_UNKNOWN;
+      return true;
+    }
+    if (!IsMuteKey(k.keysym)) return false;
+    muteKey_ = key;
+    if (!k.repeat) audio_.SetMuted(muted_ = !muted_);
+    return true;
+  }
+
   // A window pixel back to the picture's pixel it shows.
   int PictureX(int x) const { return Unscaled(x - view_.x, view_.scale); }
   int PictureY(int y) const { return Unscaled(y - view_.y, view_.scale); }
@@ -382,6 +397,8 @@ class SdlBackend : public Backend {
   int surfaceW_ = 0, surfaceH_ = 0;  // the size of the surface last drawn on
   bool toldUnshown_ = false;          // a picture that could not be shown was reported
   SDL_Scancode toggleKey_ = SDL_SCANCODE_UNKNOWN;  // the fullscreen key held down
+  SDL_Scancode muteKey_ = SDL_SCANCODE_UNKNOWN;    // the mute key held down
+  bool muted_ = false;                             // all sound switched off
   std::unique_ptr<TextRenderer> text_;
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;

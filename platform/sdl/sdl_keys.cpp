@@ -99,4 +99,8 @@ bool IsFullscreenKey(const SDL_Keysym& key) {
   return key.sym == SDLK_F11 || (alt && (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER));
 }
 
+bool IsMuteKey(const SDL_Keysym& key) {
+  return key.sym == SDLK_m && (key.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) == 0;
+}
+
 }  // namespace tv

@@ -14,4 +14,7 @@ uint16_t VirtualKeyOf(const SDL_Keysym& key);
 // F11 and Alt+Enter, which switch fullscreen on and off.
 bool IsFullscreenKey(const SDL_Keysym& key);
 
+// M, which switches all sound off and on.
+bool IsMuteKey(const SDL_Keysym& key);
+
 }  // namespace tv

@@ -70,13 +70,32 @@ void AudioMixer::RemoveVoice(MediaVoice* voice) {
 void AudioMixer::Beep() {
   if (!Ready()) return;
   SoundOutputLock lock(*this);
+  if (muted_) return;
   beepAt_ = 0;
   Wake();
 }
 
+void AudioMixer::SetMuted(bool muted) {
+  {
+    SoundOutputLock lock(*this);
+    if (muted_ == muted) return;
+    muted_ = muted;
+    if (!muted) {
+      if (voice_) Wake();
+      return;
+    }
+    beepAt_ = beepWave_.size();
+    wanted_ = false;
+    running_ = false;
+  }
+  // Not locked: closing waits for the pull in progress. A start racing this
+  // one finds the mix muted at its first pull and lets the output go.
+  output_.Stop();
+}
+
 void AudioMixer::Wake() {
   silent_ = 0;
-  if (!running_ && available_) wanted_ = true;
+  if (!running_ && available_ && !muted_) wanted_ = true;
 }
 
 void AudioMixer::Lock() {
@@ -105,6 +124,10 @@ void AudioMixer::Unlock() {
 
 bool AudioMixer::Mix(float* out, int frames) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
+  if (muted_) {
+    running_ = false;
+    return false;
+  }
   bool sounding = voice_ && voice_->MixInto(out, frames);
   for (int i = 0; i < frames && beepAt_ < beepWave_.size(); ++i, ++beepAt_) {
     out[2 * i] += beepWave_[beepAt_];

@@ -36,8 +36,12 @@ class AudioMixer final : public SoundOutput {
   void SetVoice(MediaVoice* voice) override;
   // Silences the media voice if `voice` has it.
   void RemoveVoice(MediaVoice* voice) override;
-  // A short soft tone, restarted at each call.
+  // A short soft tone, restarted at each call; none while muted.
   void Beep();
+  // Muted, the output is let go and the voice is not pulled, so the music
+  // stands where it was; unmuted, whatever the voice plays sounds again from
+  // there.
+  void SetMuted(bool muted);
 
   // Keeps the pull out; recursive. The last unlock of a thread starts the
   // output again if a sound came while it was idle: never with the lock held,
@@ -56,6 +60,7 @@ class AudioMixer final : public SoundOutput {
   int depth_ = 0;  // lock depth of the holding thread (not the pull)
   bool tried_ = false, available_ = false;
   bool running_ = false, wanted_ = false;
+  bool muted_ = false;
   int64_t silent_ = 0;  // frames pulled since anything last sounded
   MediaVoice* voice_ = nullptr;
   std::vector<float> beepWave_;  // mono

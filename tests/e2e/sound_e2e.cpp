@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/game_on_x.h"
@@ -39,9 +40,11 @@ struct Recording {
   double rms = 0;                                   // over four seconds from the first sound
 };
 
-Recording Analyse(const std::string& path) {
+// The recording from frame `from` on.
+Recording Analyse(const std::string& path, size_t from = 0) {
   Recording r;
   std::ifstream in(path, std::ios::binary);
+  in.seekg(std::streamoff(from * kFrameBytes));
   std::vector<float> block(1 << 16);
   double sum = 0;
   size_t summed = 0, soundFrom = SIZE_MAX;
@@ -64,11 +67,12 @@ class SoundOnX : public ::testing::Test {
  protected:
   std::string AudioFile() const { return desk_.TempDir() + "/audio.raw"; }
 
-  // Starts `program` recording its sound and waits for the menu.
-  void Start(const std::string& program) {
+  // Starts `program` recording its sound and waits for the menu. `delayMs`
+  // between blocks of 1024 frames: 23 plays in real time.
+  void Start(const std::string& program, const char* delayMs = "1") {
     desk_.Launch(
         program,
-        {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", AudioFile()}, {"SDL_DISKAUDIODELAY", "1"}});
+        {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", AudioFile()}, {"SDL_DISKAUDIODELAY", delayMs}});
     auto w = desk_.WaitWindow("Tarvolen", 30s);
     ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
     main_ = *w;
@@ -111,6 +115,35 @@ TEST_F(SoundOnX, MenuMusicSoundsFromStartUp) {
   EXPECT_EQ(r.outOfRange, 0u) << "not the device's float samples, or clipping";
   ASSERT_GT(r.nonZero, 0u) << "silence";
   EXPECT_GT(r.rms, 0.01) << "too quiet to be the menu music";
+}
+
+// M lets the device go and brings the music back; the menu sees no key. In
+// real time: faster, the menu music would be over before the key.
+TEST_F(SoundOnX, MSwitchesTheSoundOffAndOn) {
+  ASSERT_NO_FATAL_FAILURE(Start(TARVOLEN_PROGRAM, "23"));
+  ASSERT_TRUE(WaitUntil([&] { return Recorded() > kRate; }, 30s)) << "the device does not play";
+  auto rows = [&] {
+    const Screenshot s = desk_.Grab(main_.id);
+    std::vector<uint32_t> pixels;
+    for (int y : kRowY) pixels.push_back(s.At(kRowX, y));
+    return pixels;
+  };
+  const auto before = rows();
+  desk_.Key(main_.id, "m");
+  // The disk driver writes a block every 23 ms while the device is open.
+  size_t last = SIZE_MAX;
+  auto still = [&] {
+    const size_t now = Recorded();
+    return std::exchange(last, now) == now;
+  };
+  ASSERT_TRUE(WaitUntil(still, 10s, 300ms))
+      << "the recording still grows";
+  const size_t silentFrom = last;
+  EXPECT_EQ(rows(), before) << "the menu saw the key";
+
+  desk_.Key(main_.id, "m");
+  ASSERT_NO_FATAL_FAILURE(RecordAndClose(silentFrom + 2 * kRate));
+  EXPECT_GT(Analyse(AudioFile(), silentFrom).nonZero, 0u) << "no music after the second M";
 }
 
 // The program and its files, but no menu music beside them. A copy, not a link:
