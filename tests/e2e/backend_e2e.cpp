@@ -155,7 +155,7 @@ TEST_F(SdlBackendOnX, MessageBoxIsASmallCentredWindowThatTheKeysDismiss) {
   int id = 0;
   for (const char* key : {"Return", "KP_Enter", "space", "Escape"}) {
     ++id;
-    WindowInfo box = OpenBox("m");
+    WindowInfo box = OpenBox("b");
     ASSERT_NE(box.id, 0u);
     EXPECT_EQ(desk_.CountWindows("Probe"), 2);
     EXPECT_GE(box.width, 120);
@@ -174,7 +174,7 @@ TEST_F(SdlBackendOnX, MessageBoxIsASmallCentredWindowThatTheKeysDismiss) {
 }
 
 TEST_F(SdlBackendOnX, SpaceClicksOkOnItsReleaseWhichStaysWithTheBox) {
-  WindowInfo box = OpenBox("m");
+  WindowInfo box = OpenBox("b");
   ASSERT_TRUE(Drawn(box));
   desk_.KeyDown(box.id, "space");
   // A marker that leaves the keyboard where it is: the box has had the key-down.
@@ -191,7 +191,7 @@ TEST_F(SdlBackendOnX, SpaceClicksOkOnItsReleaseWhichStaysWithTheBox) {
 TEST_F(SdlBackendOnX, AKeyHeldWhenABoxTakesTheKeyboardIsNotReleasedInTheWindow) {
   desk_.KeyDown(main_.id, "space");
   ASSERT_TRUE(desk_.WaitStdoutLine("KeyDown 32", 10s));
-  WindowInfo box = OpenBox("m");
+  WindowInfo box = OpenBox("b");
   ASSERT_TRUE(Drawn(box));
   // Released over the box, which never saw it go down: nothing happens.
   desk_.KeyUp(box.id, "space");
@@ -204,7 +204,7 @@ TEST_F(SdlBackendOnX, AKeyHeldWhenABoxTakesTheKeyboardIsNotReleasedInTheWindow) 
 }
 
 TEST_F(SdlBackendOnX, MessageBoxShowsItsLinesAndOnlyTheErrorBoxHasTheStopIcon) {
-  WindowInfo plain = OpenBox("m");
+  WindowInfo plain = OpenBox("b");
   ASSERT_TRUE(Drawn(plain));
   Screenshot p = desk_.Grab(plain.id);
   EXPECT_FALSE(p.AnyIn(0, 0, p.width, p.height, kRed));
@@ -222,7 +222,7 @@ TEST_F(SdlBackendOnX, MessageBoxShowsItsLinesAndOnlyTheErrorBoxHasTheStopIcon) {
 }
 
 TEST_F(SdlBackendOnX, ClickOnOkDismissesAndClicksElsewhereDoNot) {
-  WindowInfo box = OpenBox("m");
+  WindowInfo box = OpenBox("b");
   ASSERT_TRUE(Drawn(box));
   desk_.Click(box.id, 4, 4, 1);
   desk_.Click(box.id, OkButton(box).first, OkButton(box).second, 3);
@@ -241,7 +241,7 @@ TEST_F(SdlBackendOnX, ClickOnOkDismissesAndClicksElsewhereDoNot) {
 }
 
 TEST_F(SdlBackendOnX, TheMainWindowStillReportsInputWhileABoxIsOpen) {
-  OpenBox("m");
+  OpenBox("b");
   desk_.Key(main_.id, "Left");
   EXPECT_TRUE(desk_.WaitStdoutLine("KeyDown 37", 10s));
   EXPECT_TRUE(LinesStarting("DialogDismissed").empty());
@@ -249,7 +249,7 @@ TEST_F(SdlBackendOnX, TheMainWindowStillReportsInputWhileABoxIsOpen) {
 
 TEST_F(SdlBackendOnX, ClosingTheBoxWindowDismissesItAndTheMainPictureComesBack) {
   Screenshot before = desk_.Grab(main_.id);
-  WindowInfo box = OpenBox("m");
+  WindowInfo box = OpenBox("b");
   desk_.Close(box.id);
   EXPECT_TRUE(desk_.WaitStdoutLine("DialogDismissed 1 0", 10s));
   EXPECT_TRUE(desk_.Running()) << "closing a box must not end the program";

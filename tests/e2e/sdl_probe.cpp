@@ -2,7 +2,7 @@
 // picture that writes every event it receives to stdout, one per line.
 // The end-to-end suite drives it to check the backend; run it by hand under
 // Xvfb to look at the window and the message boxes.
-//   m: message box with two lines   e: error box with the stop icon
+//   b: message box with two lines   e: error box with the stop icon
 //   r: a red square at (0, 0)       p: an event posted from another thread
 //   s: box storm: from now on a dismissed box is followed at once by a new one,
 //      and another thread posts a silent event every millisecond, as the audio
@@ -104,7 +104,7 @@ int Run(const std::string& title) {
         break;
     }
     if (ev.type != T::KeyDown) continue;
-    if (ev.key == 'M') std::printf("Opened %d\n", backend->OpenMessageBox("Player 1 Won!\rWell done.", title, false));
+    if (ev.key == 'B') std::printf("Opened %d\n", backend->OpenMessageBox("Player 1 Won!\rWell done.", title, false));
     if (ev.key == 'E') std::printf("Opened %d\n", backend->OpenMessageBox("Cannot open file 9.bmp.", title, true));
     if (ev.key == 'R') {
       for (int y = 0; y < 10; ++y)
