@@ -21,6 +21,7 @@
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_text.h"
+#include "platform/sdl/sdl_window_keys.h"
 #include "platform/sdl/sdl_x11_errors.h"
 
 namespace tv {
@@ -257,7 +258,7 @@ class SdlBackend : public Backend {
         return MainWindowEvent(e.window, out);
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        if (FullscreenKey(e.key) || MuteKey(e.key)) return false;
+        if (windowKeys_.Take(e.key, window_)) return false;
         // A key without a window goes to the box on top, if any, as focus would have it.
         SdlMessageBox* box = e.key.windowID ? BoxOfWindow(e.key.windowID) : TopBox();
         if (box) return ToBox(box, e, out);
@@ -343,42 +344,6 @@ class SdlBackend : public Backend {
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, userEvent_, userEvent_) > 0) delete static_cast<Event*>(e.user.data1);
   }
 
-  // F11 and Alt+Enter switch fullscreen on and off. They are the window's
-  // keys: neither the game nor a journal sees them, and Alt+Enter is no Enter
-  // in the menu or a box. Their releases go the same way.
-  bool FullscreenKey(const SDL_KeyboardEvent& k) {
-    const SDL_Scancode key = k.keysym.scancode;
-    if (k.type == SDL_KEYUP) {
-      if (key != toggleKey_) return false;
-      toggleKey_ = SDL_SCANCODE_UNKNOWN;
-      return true;
-    }
-    if (!IsFullscreenKey(k.keysym)) return false;
-    toggleKey_ = key;
-    if (!k.repeat && window_) {
-      const Uint32 desktop = SDL_WINDOW_FULLSCREEN_DESKTOP;
-      const bool on = (SDL_GetWindowFlags(window_) & desktop) != desktop;
-      if (SDL_SetWindowFullscreen(window_, on ? desktop : 0) != 0)
-        std::fprintf(stderr, "tarvolen: cannot switch fullscreen: %s\n", SDL_GetError());
-    }
-    return true;
-  }
-
-  // M switches all sound off and on, like the fullscreen keys a key of the
-  // program and not of the game: its press, repeats and release go nowhere.
-  bool MuteKey(const SDL_KeyboardEvent& k) {
-    const SDL_Scancode key = k.keysym.scancode;
-    if (k.type == SDL_KEYUP) {
-      if (key != muteKey_) return false;
-      muteKey_ = SDL_SCANCODE_UNKNOWN;
-      return true;
-    }
-    if (!IsMuteKey(k.keysym)) return false;
-    muteKey_ = key;
-    if (!k.repeat) audio_.SetMuted(muted_ = !muted_);
-    return true;
-  }
-
   // A window pixel back to the picture's pixel it shows.
   int PictureX(int x) const { return Unscaled(x - view_.x, view_.scale); }
   int PictureY(int y) const { return Unscaled(y - view_.y, view_.scale); }
@@ -396,14 +361,12 @@ class SdlBackend : public Backend {
   View view_;  // where the picture lies on the window now
   int surfaceW_ = 0, surfaceH_ = 0;  // the size of the surface last drawn on
   bool toldUnshown_ = false;          // a picture that could not be shown was reported
-  SDL_Scancode toggleKey_ = SDL_SCANCODE_UNKNOWN;  // the fullscreen key held down
-  SDL_Scancode muteKey_ = SDL_SCANCODE_UNKNOWN;    // the mute key held down
-  bool muted_ = false;                             // all sound switched off
   std::unique_ptr<TextRenderer> text_;
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
   int nextBoxId_ = 1;
   AudioDevice& audio_;
+  WindowKeys windowKeys_{audio_};
 };
 
 }  // namespace
