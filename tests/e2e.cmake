@@ -27,4 +27,4 @@ target_compile_definitions(tarvolen_e2e PRIVATE
   TARVOLEN_SDL_PROBE="$<TARGET_FILE:tarvolen_sdl_probe>")
 add_dependencies(tarvolen_e2e tarvolen tarvolen_data tarvolen_sdl_probe)
 gtest_discover_tests(tarvolen_e2e DISCOVERY_TIMEOUT 60
-  PROPERTIES LABELS e2e TIMEOUT 180)
+  PROPERTIES LABELS e2e TIMEOUT 180 ENVIRONMENT "XDG_CACHE_HOME=${CMAKE_CURRENT_BINARY_DIR}/cache")

@@ -17,6 +17,7 @@
 #include "platform/toolkit/msgbox_layout.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sdl/sdl_present.h"
+#include "platform/sdl/sdl_fontcache.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/files/system.h"
 
@@ -122,6 +123,37 @@ TEST_F(TextRender, MissingFaceFallsBackToAMatchedOne) {
   EXPECT_GT(m.width, 20);
   EXPECT_GT(m.height, 8);
   EXPECT_GT(Ink(m), 20);
+}
+
+// Fontconfig's answers are kept for the next start, and given back only while
+// nothing they depend on has changed: its environment, or the chosen file.
+TEST(FontMatches, AKeptAnswerHoldsUntilTheLocaleOrTheFileChangesAndAGarbledFileIsNone) {
+  const std::string dir = testing::TempDir() + "/font_cache";
+  std::filesystem::create_directories(dir);
+  const std::string font = dir + "/face.ttf", kept = dir + "/sub/fonts";
+  std::ofstream(font) << "face";
+  std::filesystem::remove(kept);
+  FontFile f;
+  f.path = font;
+  f.index = 2;
+  f.bold = true;
+  FontMatchCache(kept).Add("Verdana", true, f);
+  auto back = FontMatchCache(kept).Find("Verdana", true);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(std::tie(back->path, back->index, back->bold), std::tie(f.path, f.index, f.bold));
+  EXPECT_FALSE(FontMatchCache(kept).Find("Verdana", false));
+
+  const char* lang = std::getenv("LANG");
+  const std::string saved = lang ? lang : "";
+  setenv("LANG", "tr_TR.UTF-8", 1);
+  EXPECT_FALSE(FontMatchCache(kept).Fresh());
+  lang ? setenv("LANG", saved.c_str(), 1) : unsetenv("LANG");
+  EXPECT_TRUE(FontMatchCache(kept).Fresh());
+
+  std::ofstream(font) << "another face";
+  EXPECT_FALSE(FontMatchCache(kept).Find("Verdana", true));
+  std::ofstream(kept) << "tarvolen font matches 1\n" << FontMatchCache::Stamp() << "\nVerdana\t1\t" << font << "\tx\n";
+  EXPECT_FALSE(FontMatchCache(kept).Fresh());
 }
 
 TEST_F(TextRender, AbsurdHeightsAreBoundedAndRepeatedRendersAgree) {

@@ -1,6 +1,7 @@
 #include "platform/files/system.h"
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +28,25 @@ std::string ProgramDirectory() {
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) { return dir + "/" + name; }
+
+std::string UserDirectory(const char* xdgVariable, const char* homeFallback) {
+  const char* xdg = std::getenv(xdgVariable);
+  if (xdg && xdg[0] == '/') return JoinPath(xdg, "tarvolen");
+  const char* home = std::getenv("HOME");
+  if (!home || home[0] != '/') return "";
+  return JoinPath(JoinPath(home, homeFallback), "tarvolen");
+}
+
+int MakeDirectories(const std::string& dir) {
+  if (dir.empty()) return ENOENT;
+  struct stat st;
+  if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  const size_t slash = dir.find_last_of('/');
+  if (slash != std::string::npos && slash > 0)
+    if (int err = MakeDirectories(dir.substr(0, slash))) return err;
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+  return 0;
+}
 
 namespace {
 

@@ -10,6 +10,14 @@ std::string DirectoryOf(const std::string& programPath);
 // A data file beside the program: the directory, "/", and the name.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
+// A directory of the player's own under the XDG base-directory rules:
+// $`xdgVariable` when it names an absolute path, else $HOME/`homeFallback`
+// (".config", ".cache"), joined with "tarvolen". Empty when neither is set.
+std::string UserDirectory(const char* xdgVariable, const char* homeFallback);
+// Makes `dir` and its missing parents, new ones private to the player (0700):
+// 0, or the error number of the step that failed.
+int MakeDirectories(const std::string& dir);
+
 // Opens `target` (the maker's web address) in the player's browser with
 // xdg-open, started without a shell so nothing in the string is interpreted.
 // The outcome is not reported; the child is reaped.

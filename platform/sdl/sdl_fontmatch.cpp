@@ -5,6 +5,9 @@
 
 #include <mutex>
 
+#include "platform/files/system.h"
+#include "platform/sdl/sdl_fontcache.h"
+
 namespace tv {
 namespace {
 
@@ -19,11 +22,23 @@ FcConfig* ConfigLocked() {
   return gConfig;
 }
 
+// Fontconfig's earlier answers, so that a start whose fonts are all known
+// never reads its configuration.
+FontMatchCache& CacheLocked() {
+  static FontMatchCache cache([] {
+    const std::string dir = UserDirectory("XDG_CACHE_HOME", ".cache");
+    return dir.empty() ? dir : JoinPath(dir, "fonts");
+  }());
+  return cache;
+}
+
+std::optional<FontFile> AskFontconfig(FcConfig* config, const std::string& family, bool bold);
+
 }  // namespace
 
 void PrepareFontMatching() {
   std::lock_guard<std::mutex> lock(gMutex);
-  ConfigLocked();
+  if (!CacheLocked().Fresh()) ConfigLocked();
 }
 
 void ReleaseFontMatching() {
@@ -43,8 +58,17 @@ std::optional<FontFile> BitmapSansSerifFile() {
 
 std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold) {
   std::lock_guard<std::mutex> lock(gMutex);
+  if (auto known = CacheLocked().Find(family, bold)) return known;
   FcConfig* config = ConfigLocked();
   if (!config) return std::nullopt;
+  std::optional<FontFile> result = AskFontconfig(config, family, bold);
+  if (result) CacheLocked().Add(family, bold, *result);
+  return result;
+}
+
+namespace {
+
+std::optional<FontFile> AskFontconfig(FcConfig* config, const std::string& family, bool bold) {
   std::optional<FontFile> result;
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
@@ -75,5 +99,7 @@ std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold) {
   FcPatternDestroy(pattern);
   return result;
 }
+
+}  // namespace
 
 }  // namespace tv

@@ -19,8 +19,9 @@ std::optional<FontFile> BitmapSansSerifFile();
 // the family is missing). Nothing when fontconfig has no outline face at all.
 std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold);
 
-// Reads fontconfig's configuration ahead of the first match; may run on a
-// thread of its own while the window starts (a match waits for it).
+// Reads fontconfig's configuration ahead of the first match, unless the
+// answers kept from an earlier start still hold (FontMatchCache); may run on
+// a thread of its own while the window starts (a match waits for it).
 void PrepareFontMatching();
 // Lets the configuration go once start-up's matches are done; a later match
 // reads it again.
