@@ -11,8 +11,11 @@ void StartUp(TApplication& app, TForm1& form) {
   app.SetMainForm(&form);
   form.FormCreate();
   app.GetBackend().ShowMainWindow();
-  // The menu is on the screen before its music starts: opening the audio
+  // A window shows nothing of what was drawn before it was mapped: the whole
+  // picture now, without waiting for the window system to ask for it. The
+  // menu is on the screen before its music starts: opening the audio
   // device and rendering the first block need not hold up the first picture.
+  form.Surface().MarkDrawn({0, 0, form.ClientWidth(), form.ClientHeight()});
   app.Present();
   form.FormShow();
 }

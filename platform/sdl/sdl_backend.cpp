@@ -172,7 +172,8 @@ class SdlBackend : public Backend {
   }
 
   void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
-    if (!window_ || ShowOnSurface(framebuffer, rects)) return;
+    // A window not shown yet keeps nothing drawn on it; its first picture comes whole once it is.
+    if (!window_ || !(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) || ShowOnSurface(framebuffer, rects)) return;
     // The surface may have gone with a resize or fullscreen: once more, in
     // full, on the one SDL makes anew; then the player is told, once.
     surfaceW_ = surfaceH_ = 0;

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "platform/toolkit/codepage.h"
 #include "platform/sdl/sdl_fontmatch.h"
@@ -116,25 +117,32 @@ class SdlTextRenderer : public TextRenderer {
     return f;
   }
 
-  // Picks the strike (one face each) whose size fits the height best.
-  static LoadedFont OpenBitmapStrike(const std::string& path, int h) {
-    LoadedFont best;
-    double bestDiff = 1e9;
-    for (long index = 0; index < 16; ++index) {
-      TTF_Font* font = OpenFontFile(path, 0, index);
-      if (!font) break;
-      int cell = TTF_FontHeight(font);
-      double diff = h < 0 ? std::abs(CharHeightOfCell(cell) + h) : std::abs(cell - h);
-      if (diff < bestDiff) {
-        if (best.font) TTF_CloseFont(best.font);
-        best.font = font;
-        bestDiff = diff;
-      } else {
+  // Picks the strike (one face each) whose size fits the height best. Each
+  // face of the file is opened once to learn its cell; a later height opens
+  // only the face it picks.
+  LoadedFont OpenBitmapStrike(const std::string& path, int h) {
+    std::vector<int>& cells = strikeCells_[path];
+    if (cells.empty())
+      for (long index = 0; index < 16; ++index) {
+        TTF_Font* font = OpenFontFile(path, 0, index);
+        if (!font) break;
+        cells.push_back(TTF_FontHeight(font));
         TTF_CloseFont(font);
       }
+    long best = -1;
+    double bestDiff = 1e9;
+    for (size_t index = 0; index < cells.size(); ++index) {
+      const int cell = cells[index];
+      double diff = h < 0 ? std::abs(CharHeightOfCell(cell) + h) : std::abs(cell - h);
+      if (diff < bestDiff) {
+        best = long(index);
+        bestDiff = diff;
+      }
     }
-    best.bitmap = true;
-    return best;
+    LoadedFont f;
+    f.bitmap = true;
+    if (best >= 0) f.font = OpenFontFile(path, 0, best);
+    return f;
   }
 
   static void CopyAlpha(SDL_Surface* s, TextMask& m, int dx, bool addInk) {
@@ -232,6 +240,7 @@ class SdlTextRenderer : public TextRenderer {
 
   bool ttfUp_ = false;
   bool warned_ = false;
+  std::map<std::string, std::vector<int>> strikeCells_;  // each bitmap file's cell heights, by face
   std::map<Key, LoadedFont> fonts_;
 };
 
