@@ -100,7 +100,17 @@ class StartUpThreads {
         })) {}
   StartUpThreads(const StartUpThreads&) = delete;
   StartUpThreads& operator=(const StartUpThreads&) = delete;
+  // The audio device opens beside the window's start-up too, once SDL's
+  // video has started (SDL starts its parts one at a time): the menu's music
+  // asks for it before the first picture, and then only waits for the answer.
+  void OpenAudio(tv::SdlSound& sound) {
+    audio_ = std::async(std::launch::async, [&sound] {
+      Named("tarvolen-audio");
+      sound.device.Ready();
+    });
+  }
   ~StartUpThreads() {
+    if (audio_.valid()) Join(audio_, "the audio device");
     Join(music_, "the music's synthesiser");
     Join(fonts_, "the fonts' configuration");
     tv::ReleaseFontMatching();
@@ -118,6 +128,7 @@ class StartUpThreads {
   }
   std::future<void> music_;
   std::future<void> fonts_;
+  std::future<void> audio_;
 };
 
 int Play(const tv::CommandLine& cl) {
@@ -152,6 +163,7 @@ int Play(const tv::CommandLine& cl) {
     return 1;
   }
   if (!threads) threads.emplace(sound);
+  if (!cl.headless) threads->OpenAudio(sound);
 
   tv::GameState state;
   try {

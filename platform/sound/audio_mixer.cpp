@@ -36,17 +36,20 @@ AudioMixer::AudioMixer(AudioOutput& output)
 AudioMixer::~AudioMixer() { output_.Stop(); }
 
 bool AudioMixer::Ready() {
-  {
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (tried_) return available_;
-    tried_ = true;
-    running_ = true;
-  }
+  std::unique_lock<std::recursive_mutex> lock(mutex_);
+  started_.wait(lock, [this] { return !starting_; });
+  if (tried_) return available_;
+  tried_ = true;
+  starting_ = running_ = true;
+  lock.unlock();
   const bool started = output_.Start(AudioFormat{kRate, kChannels}, [this](float* out, int frames) {
     return Mix(out, frames);
   });
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  lock.lock();
   available_ = running_ = started;
+  starting_ = false;
+  lock.unlock();
+  started_.notify_all();
   return started;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -27,6 +28,9 @@ class AudioMixer final : public SoundOutput {
   AudioMixer& operator=(const AudioMixer&) = delete;
 
   // Starts the output at the first call; false when the machine has none.
+  // Callers on other threads meanwhile wait for that first start's answer,
+  // so it may be made on a thread of its own (main does, beside the window).
+  // Never called with the lock held.
   bool Ready() override;
   int Rate() const override { return kRate; }
   // Whether the output is started (false while idle).
@@ -59,6 +63,8 @@ class AudioMixer final : public SoundOutput {
   std::recursive_mutex mutex_;
   int depth_ = 0;  // lock depth of the holding thread (not the pull)
   bool tried_ = false, available_ = false;
+  bool starting_ = false;                  // the first start is under way
+  std::condition_variable_any started_;    // ... and has given its answer
   bool running_ = false, wanted_ = false;
   bool muted_ = false;
   int64_t silent_ = 0;  // frames pulled since anything last sounded
