@@ -25,7 +25,6 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
     cl.error = std::move(why);
     return cl;
   };
-  bool scaleGiven = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--") {
@@ -65,7 +64,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
       auto n = ScaleOf(*value);
       if (!n) return fail(BadScale("scale", *value));
       cl.scale = *n;
-      scaleGiven = true;
+      cl.scaleChosen = true;
     } else if (a.size() > 1 && a[0] == '-') {
       return fail("unrecognized option '" + a + "'");
     } else {
@@ -77,7 +76,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
   if (!cl.png.empty() && !cl.headless) return fail("--png needs --headless");
   if (cl.headless && cl.png.empty()) cl.png = cl.replay + ".png";
   // The environment only counts when it is used: a bad value must not stop --help.
-  if (!scaleGiven && scaleEnv && cl.action == CommandLine::Action::Play) {
+  if (!cl.scaleChosen && scaleEnv && cl.action == CommandLine::Action::Play) {
     auto n = ScaleOf(scaleEnv);
     if (!n) return fail(BadScale("TARVOLEN_SCALE", scaleEnv));
     cl.scale = *n;
@@ -112,7 +111,8 @@ std::string HelpText() {
          "  --version       show the version and exit\n"
          "\n"
          "Environment:\n"
-         "  TARVOLEN_SCALE   the scale when --scale is not given\n"
+         "  TARVOLEN_SCALE   the scale when --scale is not given, not remembered\n"
+         "  XDG_CONFIG_HOME  where the settings file is (default: ~/.config)\n"
          "  SDL_AUDIODRIVER  SDL's sound driver (e.g. dummy for silence)\n"
          "  TARVOLEN_SOUNDFONT  the General MIDI sound font; without it the first of\n"
          "                  /usr/share/sounds/sf2/default-GM.sf2,\n"
@@ -127,6 +127,11 @@ std::string HelpText() {
          "  1.bmp ... 8.bmp  the right-hand launcher at each level\n"
          "  hit.wav          the hit effect\n"
          "  recordings/      the music recorded ahead by the build (optional)\n"
+         "\n"
+         "The settings file, $XDG_CONFIG_HOME/tarvolen/settings.ini or else\n"
+         "~/.config/tarvolen/settings.ini, keeps the scale given with --scale, and\n"
+         "fullscreen and sound as last switched; the game starts so next time.\n"
+         "The options and TARVOLEN_SCALE win over it; --replay ignores it.\n"
          "\n"
          "Exit status: 0 when the window was closed (or a replay ran to its end),\n"
          "1 when the game could not start (no display, an unreadable journal) or a\n"

@@ -11,7 +11,8 @@ namespace tv {
 struct CommandLine {
   enum class Action { Play, Help, Version, Fail };
   Action action = Action::Play;
-  int scale = 0;       // --scale, else TARVOLEN_SCALE, else 0: what suits the display
+  int scale = 0;       // --scale, else TARVOLEN_SCALE, else 0: the settings' or what suits the display
+  bool scaleChosen = false;  // --scale gave it: the player's choice, remembered (TARVOLEN_SCALE is not)
   bool fullscreen = false;  // --fullscreen: start fullscreen
   std::string record;  // --record FILE: write the session's journal
   std::string replay;  // --replay FILE: play a journal back

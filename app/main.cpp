@@ -14,6 +14,7 @@
 
 #include "app/command_line.h"
 #include "app/form1.h"
+#include "app/settings_file.h"
 #include "assets/pictures.h"
 #include "platform/toolkit/application.h"
 #include "platform/headless/headless_backend.h"
@@ -137,6 +138,25 @@ class StartUpThreads {
   std::future<void> audio_;
 };
 
+// The window as the player last chose it, where the command line does not
+// say otherwise (TARVOLEN_SCALE included); what the command line chose is
+// remembered once the window is there, and so is every switch made on it.
+std::unique_ptr<tv::Backend> MakeWindow(tv::SdlSound& sound, const tv::CommandLine& cl,
+                                        std::optional<tv::SettingsFile>& settings) {
+  const tv::Settings last = settings ? settings->Remembered() : tv::Settings{};
+  auto window = tv::MakeSdlBackend(
+      sound.device, cl.scale ? cl.scale : last.scale.value_or(0),
+      {cl.fullscreen || last.fullscreen.value_or(false), !last.sound.value_or(true)},
+      [&settings](const tv::WindowChoices& now) {
+        if (settings) settings->Remember({.scale = {}, .fullscreen = now.fullscreen, .sound = !now.muted});
+      });
+  tv::Settings chosen;
+  if (cl.scaleChosen) chosen.scale = cl.scale;
+  if (cl.fullscreen) chosen.fullscreen = true;
+  if (settings) settings->Remember(chosen);
+  return window;
+}
+
 int Play(const tv::CommandLine& cl) {
   // The environment is settled before any other thread can read it.
   if (cl.headless) {
@@ -145,6 +165,10 @@ int Play(const tv::CommandLine& cl) {
   } else {
     tv::PrepareSdlProcess();
   }
+  // What the player chose in earlier runs. A replay must go the same on every
+  // machine: it neither reads nor writes them.
+  std::optional<tv::SettingsFile> settings;
+  if (cl.replay.empty()) settings.emplace(tv::SettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
   // The sound: its media control layer goes with the game (RunGame), then the
   // synthesiser and last the audio device, as SdlSound's members; declared
   // first here so that it outlives the backend, which beeps on it.
@@ -162,7 +186,7 @@ int Play(const tv::CommandLine& cl) {
       tv::InstallSdlBitmapDecoder();
       machine = std::make_unique<tv::HeadlessBackend>(*text);
     } else {
-      machine = tv::MakeSdlBackend(sound.device, cl.scale, cl.fullscreen);
+      machine = MakeWindow(sound, cl, settings);
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());

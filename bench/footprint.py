@@ -137,9 +137,14 @@ def memory(pid):
     return got["Rss"], got["Pss"]
 
 
+# Settings of their own, none remembered: the player's ~/.config must not
+# change the measured window (a remembered scale) nor be changed by it.
+CONFIG_HOME = tempfile.TemporaryDirectory(prefix="tarvolen_config_")
+
+
 def launch(xv, program, args=()):
     env = dict(os.environ, DISPLAY=xv.name, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="disk",
-               SDL_DISKAUDIOFILE="/dev/null")
+               SDL_DISKAUDIOFILE="/dev/null", XDG_CONFIG_HOME=CONFIG_HOME.name)
     env.pop("SDL_DISKAUDIODELAY", None)
     t0 = time.monotonic()
     proc = subprocess.Popen([program, *args], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -1,6 +1,6 @@
 # Coverage-guided fuzzing with libFuzzer: the level-picture decoder, the MIDI
 # reader (through to FluidSynth rendering what it accepts), the wave opener,
-# and the session journal replayed through the whole game.
+# the settings file, and the session journal replayed through the whole game.
 #
 # libFuzzer comes with clang, not with the compiler that builds the rest, so
 # the fuzzer is compiled by a custom command that calls clang++ on the few
@@ -83,6 +83,24 @@ tarvolen_media_fuzzer(midi_fuzz "-lfluidsynth;-lsndfile"
   ${PROJECT_SOURCE_DIR}/platform/fluidsynth/synth.cpp ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/system.cpp)
 tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/sound/wave_file.cpp)
+
+# The settings reader starts from a few files as a player or a newer version may leave them.
+set(settings_fuzz_bin ${fuzz_dir}/settings_fuzz)
+set(settings_fuzz_sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/settings_fuzz.cpp ${PROJECT_SOURCE_DIR}/app/settings.cpp)
+add_custom_command(OUTPUT ${settings_fuzz_bin}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}/settings_corpus
+  COMMAND ${TARVOLEN_CLANGXX} -std=c++20 -g -O1
+    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+    ${TARVOLEN_WARNINGS} -I${PROJECT_SOURCE_DIR} ${settings_fuzz_sources} -o ${settings_fuzz_bin}
+  DEPENDS ${settings_fuzz_sources} ${PROJECT_SOURCE_DIR}/app/settings.h
+  COMMENT "Building the settings fuzzer with clang"
+  COMMAND_EXPAND_LISTS VERBATIM)
+add_custom_target(settings_fuzz ALL DEPENDS ${settings_fuzz_bin})
+add_test(NAME settings_fuzz
+  COMMAND ${settings_fuzz_bin} -max_total_time=5 -seed=1 -max_len=8192 -rss_limit_mb=2048 -timeout=10
+    -dict=${CMAKE_CURRENT_SOURCE_DIR}/fuzz/settings.dict -artifact_prefix=${fuzz_dir}/settings_fuzz-
+    ${fuzz_dir}/settings_corpus ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/settings_seeds)
+set_tests_properties(settings_fuzz PROPERTIES LABELS fuzz TIMEOUT 60)
 
 # The journal fuzzer replays through the whole game, so it compiles the game's
 # sources itself: one object each, built in parallel and again only when the

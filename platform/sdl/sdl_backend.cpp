@@ -352,6 +352,7 @@ class SdlBackend : public Backend {
  public:
   int scale_ = 1;  // the window's scale when not fullscreen; 0 until the display has been asked
   bool startFullscreen_ = false;
+  WindowKeys& Keys() { return windowKeys_; }
 
  private:
   SDL_Window* window_ = nullptr;
@@ -393,11 +394,14 @@ bool VideoStartMayFork() {
   return !(runtime && *runtime && ::stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode));
 }
 
-std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale, bool fullscreen) {
+std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale, WindowChoices start,
+                                        WindowChoicesListener changed) {
   InstallSdlBitmapDecoder();
   auto backend = std::make_unique<SdlBackend>(audio);
   backend->scale_ = std::clamp(scale, 0, kMaxScale);
-  backend->startFullscreen_ = fullscreen;
+  backend->startFullscreen_ = start.fullscreen;
+  backend->Keys().SetMuted(start.muted);
+  backend->Keys().Listen(std::move(changed));
   return backend;
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "platform/toolkit/backend.h"
@@ -13,10 +14,18 @@ class AudioDevice;
 // kMaxScale) the window is N times larger and shows every pixel of the
 // picture as an N x N block, its message boxes too; pointer positions arrive
 // in picture pixels. Scale 0 picks the largest that suits the display
-// (ScaleToFit). F11 and Alt+Enter switch fullscreen on and off; `fullscreen`
-// starts so. The beep sounds on `audio`, which outlives the backend.
+// (ScaleToFit). F11 and Alt+Enter switch fullscreen on and off, M all sound;
+// the window starts as `start` says, and `changed` (when given) hears each
+// switch the player makes, to remember it. The beep sounds on `audio`, which
+// outlives the backend.
 inline constexpr int kMaxScale = 4;
-std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1, bool fullscreen = false);
+struct WindowChoices {
+  bool fullscreen = false;
+  bool muted = false;
+};
+using WindowChoicesListener = std::function<void(const WindowChoices&)>;
+std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1, WindowChoices start = {},
+                                        WindowChoicesListener changed = {});
 
 // What the window's start-up needs of the process's environment; called
 // before any other thread starts, since it changes the environment.

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -169,6 +170,44 @@ TEST(ScaledBoxOnX, OnAFourKScreenTheWindowAndItsBoxesAreThreeTimesLarger) {
   EXPECT_TRUE(Blocky(desk.Grab(box->id), 3)) << "a pixel of the box is not a whole 3 x 3 block";
   desk.Click(box->id, box->width / 2, box->height - 3 * (12 + 11));  // OK's centre, scaled
   EXPECT_TRUE(WaitUntil([&] { return !desk.Info(box->id); }, 10s)) << "OK did not dismiss the box";
+}
+
+// What the player chose (--scale, M) is remembered in ~/.config/tarvolen,
+// made for the player alone, and read at the next start; a wrong file is said
+// in one line and the game starts as without one.
+TEST(SettingsOnX, TheLastChoicesAreRememberedAndAWrongFileIsSaidOnceAndIgnored) {
+  Desktop desk(1280, 1024);  // where the display's own choice is scale 1
+  namespace fs = std::filesystem;
+  const fs::path file = fs::path(desk.TempDir()) / ".config/tarvolen/settings.ini";
+  const std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", ""}};  // HOME's then
+  auto holds = [&](const std::string& line) {
+    return WaitUntil([&] { return ReadWholeFile(file).find(line + "\n") != std::string::npos; }, 10s);
+  };
+  WindowInfo win;
+  auto close = [&] {
+    desk.Close(win.id);
+    auto status = desk.WaitExit(10s);
+    EXPECT_TRUE(status && status->Clean()) << desk.Stderr();
+  };
+  ASSERT_NO_FATAL_FAILURE(StartScaled(desk, win, 2, env, {"--scale", "2"}));
+  EXPECT_TRUE(holds("scale=2")) << ReadWholeFile(file);
+  for (const fs::path& dir : {file.parent_path(), file.parent_path().parent_path()})
+    EXPECT_EQ(fs::status(dir).permissions(), fs::perms::owner_all) << dir;
+  desk.Key(win.id, "m");
+  EXPECT_TRUE(holds("sound=off")) << ReadWholeFile(file);
+  close();
+  // Twice the size unasked, and silent: M now brings the sound back.
+  ASSERT_NO_FATAL_FAILURE(StartScaled(desk, win, 2, env, {}));
+  desk.Key(win.id, "m");
+  EXPECT_TRUE(holds("sound=on")) << ReadWholeFile(file);
+  close();
+  std::ofstream(file) << "scale=9\n";
+  ASSERT_NO_FATAL_FAILURE(StartScaled(desk, win, 1, env, {}));
+  close();
+  const std::string err = desk.Stderr(), said = "tarvolen: ignoring the settings file " + file.string() +
+                                                 ": line 1: scale is not a whole number from 1 to 4\n";
+  EXPECT_EQ(err.substr(0, said.size()), said);
+  EXPECT_EQ(err.find("tarvolen:", 1), std::string::npos) << err;  // one line, whatever a sanitizer adds
 }
 
 // F11 and Alt+Enter switch fullscreen on and off: the picture centred at the

@@ -178,8 +178,13 @@ std::vector<std::string> Desktop::Environment(const std::map<std::string, std::s
 
 void Desktop::Launch(const std::string& path, const std::map<std::string, std::string>& env,
                      const std::vector<std::string>& args) {
-  if (pid_ > 0) throw std::logic_error("a program runs already on this desktop");
-  std::map<std::string, std::string> vars{{"SDL_VIDEODRIVER", "x11"}, {"SDL_AUDIODRIVER", "dummy"}};
+  if (Running()) throw std::logic_error("a program runs already on this desktop");
+  // A home of its own: the player's settings in the real ~/.config must
+  // neither change a test's window nor be changed by it.
+  std::map<std::string, std::string> vars{{"SDL_VIDEODRIVER", "x11"},
+                                          {"SDL_AUDIODRIVER", "dummy"},
+                                          {"HOME", tempDir_},
+                                          {"XDG_CONFIG_HOME", tempDir_ + "/config"}};
   for (const auto& [k, v] : env) vars[k] = v;
   SpawnOptions o;
   o.argv = {path};

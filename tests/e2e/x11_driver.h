@@ -48,7 +48,7 @@ std::string Describe(const ExitStatus& s);
 // Polls `done` every few milliseconds until it holds or the time is up.
 bool WaitUntil(const std::function<bool()>& done, Ms timeout, Ms every = 10ms);
 
-// One X server of our own with at most one program on it. The destructor
+// One X server of our own with at most one program on it at a time. The destructor
 // kills the program and the server, whatever state the test left them in.
 class Desktop {
  public:
@@ -67,7 +67,8 @@ class Desktop {
 
   // --- the program ---
   // Starts it with the caller's environment plus DISPLAY, SDL_VIDEODRIVER=x11,
-  // SDL_AUDIODRIVER=dummy and `env` (which wins). Its stdout and stderr go to files.
+  // SDL_AUDIODRIVER=dummy, HOME=TempDir(), XDG_CONFIG_HOME=TempDir()/config
+  // and `env` (which wins). Its stdout and stderr go to files.
   void Launch(const std::string& path, const std::map<std::string, std::string>& env = {},
               const std::vector<std::string>& args = {});
   pid_t Pid() const { return pid_; }

@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+
+#include "app/settings.h"
+
+namespace tv {
+
+// The settings file of one run. A missing file is the usual first run and
+// says nothing; one that cannot be read, is larger than kMaxSettingsBytes or
+// is wrong is ignored with one line on stderr, as if it were not there (the
+// player's next choice writes a good one in its place, unless a directory, a
+// pipe or a device stands there: that is left alone). The file is written
+// whole (AtomicFile), its missing directories made for the player alone, and
+// only when a choice differs from what it holds; one that cannot be written
+// is said once on stderr and costs the game nothing else.
+class SettingsFile {
+ public:
+  // Reads `path`; an empty path is no file: nothing read, nothing written.
+  explicit SettingsFile(const std::string& path);
+
+  // The remembered settings: the file's, with the choices made since.
+  const Settings& Remembered() const { return wanted_; }
+  // The player chose the settings that `chosen` has; the others stay.
+  void Remember(const Settings& chosen);
+
+ private:
+  std::string path_;
+  Settings written_;  // what the file holds, as far as the game knows
+  Settings wanted_;
+  bool toldFailure_ = false;
+};
+
+}  // namespace tv
