@@ -168,7 +168,7 @@ int Play(const tv::CommandLine& cl) {
   // What the player chose in earlier runs. A replay must go the same on every
   // machine: it neither reads nor writes them.
   std::optional<tv::SettingsFile> settings;
-  if (cl.replay.empty()) settings.emplace(tv::SettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+  if (cl.replay.empty()) settings.emplace(tv::SettingsPath());
   // The sound: its media control layer goes with the game (RunGame), then the
   // synthesiser and last the audio device, as SdlSound's members; declared
   // first here so that it outlives the backend, which beeps on it.

@@ -71,10 +71,4 @@ std::string FormatSettings(const Settings& s) {
   return text;
 }
 
-std::string SettingsPath(const char* xdgConfigHome, const char* home) {
-  if (xdgConfigHome && xdgConfigHome[0] == '/') return std::string(xdgConfigHome) + "/tarvolen/settings.ini";
-  if (home && home[0] == '/') return std::string(home) + "/.config/tarvolen/settings.ini";
-  return "";
-}
-
 }  // namespace tv

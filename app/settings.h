@@ -37,9 +37,5 @@ std::optional<Settings> ParseSettings(std::string_view text, std::string& error)
 // back as `s`.
 std::string FormatSettings(const Settings& s);
 
-// Where the file is: $XDG_CONFIG_HOME/tarvolen/settings.ini, or, when that is
-// unset, empty or not absolute, $HOME/.config/tarvolen/settings.ini; empty
-// when HOME is not an absolute path either (null means unset).
-std::string SettingsPath(const char* xdgConfigHome, const char* home);
 
 }  // namespace tv

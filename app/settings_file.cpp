@@ -12,26 +12,13 @@
 
 #include "platform/files/atomic_file.h"
 #include "platform/files/file_read.h"
+#include "platform/files/system.h"
 
 namespace tv {
-namespace {
-
-// Makes the missing directories of `path`'s directory, each for the player
-// alone (0700: what a player chose is nobody else's). 0, or the error number.
-int MakeParents(const std::string& path) {
-  const size_t last = path.rfind('/');
-  if (last == std::string::npos) return 0;
-  for (size_t at = 1; at <= last; ++at) {
-    if (path[at] != '/') continue;
-    const std::string dir = path.substr(0, at);
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-  }
-  return 0;
+std::string SettingsPath() {
+  const std::string dir = UserDirectory("XDG_CONFIG_HOME", ".config");
+  return dir.empty() ? dir : JoinPath(dir, "settings.ini");
 }
-
-}  // namespace
 
 SettingsFile::SettingsFile(const std::string& path) : path_(path) {
   if (path_.empty()) return;
@@ -63,7 +50,8 @@ void SettingsFile::Remember(const Settings& chosen) {
     target = real;
     std::free(real);
   }
-  int err = MakeParents(target);
+  // New directories are for the player alone: what a player chose is nobody else's.
+  int err = MakeDirectories(DirectoryOf(target));
   if (!err) err = WriteWholeFile(target, FormatSettings(wanted_));
   if (!err) {
     written_ = wanted_;

@@ -13,6 +13,11 @@ namespace tv {
 // whole (AtomicFile), its missing directories made for the player alone, and
 // only when a choice differs from what it holds; one that cannot be written
 // is said once on stderr and costs the game nothing else.
+// Where the file is: $XDG_CONFIG_HOME/tarvolen/settings.ini, or, when that is
+// unset, empty or not absolute, $HOME/.config/tarvolen/settings.ini; empty
+// when HOME is not an absolute path either.
+std::string SettingsPath();
+
 class SettingsFile {
  public:
   // Reads `path`; an empty path is no file: nothing read, nothing written.

@@ -113,6 +113,7 @@ file(GLOB journal_fuzz_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/platform/sound/*.cpp ${PROJECT_SOURCE_DIR}/platform/headless/*.cpp)
 list(APPEND journal_fuzz_sources ${TARVOLEN_BACKDROP_CPP}
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_text.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_fontmatch.cpp
+  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_fontcache.cpp
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp ${CMAKE_CURRENT_SOURCE_DIR}/support/fake_media_control.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/journal_fuzz.cpp)
 set(journal_fuzz_objects)
