@@ -55,13 +55,17 @@ tv::Bitmap Picture(int w, int h) {
 
 // One step of the virtual pad: a button (or the left stick's Y axis, -1) set
 // to `value`, after opening a box, or once key `repeated` went down three times
-// since the last step; the next step comes 20 ms later, when the loop has read
-// this one (every 8 ms).
+// since the last step. Each waits until the backend has read the one before.
 struct PadStep {
   int button, value;
   bool box = false;
   int repeated = 0;
 };
+
+bool Read(SDL_Joystick* pad, const PadStep& s) {
+  return s.button < 0 ? SDL_JoystickGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY) == s.value
+                      : SDL_JoystickGetButton(pad, s.button) == s.value;
+}
 constexpr int kA = SDL_CONTROLLER_BUTTON_A, kB = SDL_CONTROLLER_BUTTON_B, kUp = SDL_CONTROLLER_BUTTON_DPAD_UP;
 const std::vector<PadStep> kPadSteps = {
     {kUp, 1}, {kUp, 0, false, 38}, {kA, 1}, {kA, 0, false, 32}, {SDL_CONTROLLER_BUTTON_START, 1},
@@ -100,21 +104,22 @@ int Run(const std::string& title) {
   constexpr int kSilentId = 99;
   SDL_Joystick* pad = nullptr;
   size_t step = 0;
-  uint64_t stepAt = 0;
   std::map<int, int> downs;  // KeyDowns of each key since the last step
   for (;;) {
-    if (pad && step == kPadSteps.size() && backend->NowMs() >= stepAt) {
+    // Opened by the backend (a button held before is no press), and the last step read.
+    const bool ready = pad && SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad)) &&
+                       (step == 0 || Read(pad, kPadSteps[step - 1]));
+    if (ready && step == kPadSteps.size()) {
       SDL_JoystickClose(pad);
       SDL_JoystickDetachVirtual(0);
       pad = nullptr;
       std::printf("PadDone\n");
-    } else if (pad && backend->NowMs() >= stepAt && (!kPadSteps[step].repeated || downs[kPadSteps[step].repeated] >= 3)) {
+    } else if (ready && (!kPadSteps[step].repeated || downs[kPadSteps[step].repeated] >= 3)) {
       const PadStep& s = kPadSteps[step++];
       downs.clear();
       if (s.box) std::printf("Opened %d\n", backend->OpenMessageBox("Player 1 Won!", title, false));
       if (s.button < 0) SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, Sint16(s.value));
       else SDL_JoystickSetVirtualButton(pad, s.button, Uint8(s.value));
-      stepAt = backend->NowMs() + 20;
     }
     tv::Event ev;
     if (!backend->WaitEvent(ev, pad ? 5 : -1, false)) continue;
@@ -176,7 +181,6 @@ int Run(const std::string& title) {
       desc.naxes = SDL_CONTROLLER_AXIS_MAX;
       desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
       pad = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
-      stepAt = backend->NowMs() + 20;  // once the backend has opened it: a button held before is no press
     }
     if (ev.key == 'P') {
       tv::Event posted;
