@@ -14,7 +14,7 @@ target_link_libraries(tarvolen_x11_driver PUBLIC X11::X11 PRIVATE tarvolen_files
 # A stand-in program over the SDL backend alone; also for looking by hand.
 add_executable(tarvolen_sdl_probe ${CMAKE_CURRENT_LIST_DIR}/e2e/sdl_probe.cpp)
 tarvolen_target(tarvolen_sdl_probe)
-target_link_libraries(tarvolen_sdl_probe PRIVATE tarvolen_sdl)
+target_link_libraries(tarvolen_sdl_probe PRIVATE tarvolen_sdl PkgConfig::SDL2)
 set_target_properties(tarvolen_sdl_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 
 file(GLOB E2E_SRC CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/e2e/*_e2e.cpp)

@@ -19,6 +19,7 @@
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_bmp.h"
+#include "platform/sdl/sdl_pads.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/sdl/sdl_window_keys.h"
@@ -81,6 +82,7 @@ class SdlBackend : public Backend {
   }
 
   ~SdlBackend() override {
+    pads_.Stop();
     DropPostedEvents();
     boxes_.clear();
     boxWindows_.DestroyAll();
@@ -96,6 +98,7 @@ class SdlBackend : public Backend {
   void SleepMs(uint32_t ms) override { SDL_Delay(ms); }
 
   bool PollEvent(Event& ev) override {
+    if (pads_.Next(ev)) return true;
     SDL_Event e;
     while (SDL_PollEvent(&e))
       if (Translate(e, ev)) return true;
@@ -103,18 +106,21 @@ class SdlBackend : public Backend {
   }
 
   bool WaitEvent(Event& ev, int64_t timeoutMs, bool /*nested*/) override {
+    pads_.StartIfShown();
     const uint64_t deadline = timeoutMs < 0 ? 0 : NowMs() + uint64_t(timeoutMs);
     for (;;) {
+      if (pads_.Next(ev)) return true;
       SDL_Event e;
       int got;
-      if (timeoutMs < 0) {
+      // Recomputed on every pass: skipped events must not stretch the wait.
+      const uint64_t now = NowMs();
+      if (timeoutMs >= 0 && now >= deadline) return PollEvent(ev);
+      const int64_t wait = pads_.Limit(timeoutMs < 0 ? -1 : int64_t(std::min<uint64_t>(deadline - now, INT_MAX)));
+      if (wait < 0) {
         got = SDL_WaitEvent(&e);
         if (!got) SDL_Delay(1);  // an error of the queue: do not spin on it
       } else {
-        // Recomputed on every pass: skipped events must not stretch the wait.
-        uint64_t now = NowMs();
-        if (now >= deadline) return PollEvent(ev);
-        got = SDL_WaitEventTimeout(&e, int(std::min<uint64_t>(deadline - now, INT_MAX)));
+        got = SDL_WaitEventTimeout(&e, int(wait));
       }
       if (got && Translate(e, ev)) return true;
     }
@@ -173,7 +179,9 @@ class SdlBackend : public Backend {
 
   void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
     // A window not shown yet keeps nothing drawn on it; its first picture comes whole once it is.
-    if (!window_ || !(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN) || ShowOnSurface(framebuffer, rects)) return;
+    if (!window_ || !(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) return;
+    pads_.PictureShown();
+    if (ShowOnSurface(framebuffer, rects)) return;
     // The surface may have gone with a resize or fullscreen: once more, in
     // full, on the one SDL makes anew; then the player is told, once.
     surfaceW_ = surfaceH_ = 0;
@@ -249,6 +257,7 @@ class SdlBackend : public Backend {
       delete posted;
       return true;
     }
+    if (pads_.Take(e, windowId_, TopBox() != nullptr)) return ToBox(TopBox(), e, out) || pads_.Next(out);
     switch (e.type) {
       case SDL_QUIT:
         out = Event{};
@@ -369,6 +378,7 @@ class SdlBackend : public Backend {
   int nextBoxId_ = 1;
   AudioDevice& audio_;
   WindowKeys windowKeys_{audio_};
+  Pads pads_;  // read on this loop's own wake-ups
 };
 
 }  // namespace

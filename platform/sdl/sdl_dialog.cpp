@@ -154,6 +154,9 @@ bool SdlMessageBox::Handle(const SDL_Event& e) {
       // stays until they come back to it.
       return SDL_GetKeyboardFocus() == window_ && Dismiss();
     }
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      return PadButton(e.cbutton);
     case SDL_MOUSEBUTTONDOWN:
       if (e.button.button == SDL_BUTTON_LEFT && OnOk(e.button.x, e.button.y)) {
         tracking_ = true;
@@ -170,6 +173,30 @@ bool SdlMessageBox::Handle(const SDL_Event& e) {
       // A click is pressed and released over OK: a player who pressed by mistake
       // slides off to keep the box (SdlBackendOnX.ClickOnOkDismissesAndClicksElsewhereDoNot).
       return OnOk(e.button.x, e.button.y) && Dismiss();
+    default:
+      return false;
+  }
+}
+
+// A pad answers as its keys would: A as Space (it pushes the button and its
+// release clicks it), B and Back as Escape, Start as Enter.
+bool SdlMessageBox::PadButton(const SDL_ControllerButtonEvent& b) {
+  const bool down = b.type == SDL_CONTROLLERBUTTONDOWN;
+  switch (b.button) {
+    case SDL_CONTROLLER_BUTTON_B:
+    case SDL_CONTROLLER_BUTTON_BACK:
+    case SDL_CONTROLLER_BUTTON_START:
+      return down && Dismiss();
+    case SDL_CONTROLLER_BUTTON_A:
+      if (down) {
+        padHeld_ = true;
+        SetPressed(true);
+        return false;
+      }
+      if (!padHeld_) return false;
+      padHeld_ = false;
+      SetPressed(false);
+      return Dismiss();
     default:
       return false;
   }

@@ -50,12 +50,14 @@ class SdlMessageBox {
   Uint32 WindowId() const { return windowId_; }
   bool HasKeyboard() const;
 
-  // Takes an event addressed to this window (every other input of it is
-  // swallowed). True exactly once: when this event dismissed the box.
+  // Takes an event addressed to this window, or a game controller's button
+  // (every other input of it is swallowed). True exactly once: when this
+  // event dismissed the box.
   bool Handle(const SDL_Event& e);
 
  private:
   bool Dismiss();
+  bool PadButton(const SDL_ControllerButtonEvent& b);
   void Draw();
   void SetPressed(bool pressed);
   bool OnOk(int x, int y) const;
@@ -69,6 +71,7 @@ class SdlMessageBox {
   bool pressed_ = false;    // the button shows pressed
   bool tracking_ = false;   // the left button went down on OK
   bool spaceHeld_ = false;  // Space went down in the box
+  bool padHeld_ = false;    // a pad's A went down in the box
   bool dismissed_ = false;
 };
 

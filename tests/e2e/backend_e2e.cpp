@@ -260,5 +260,24 @@ TEST_F(SdlBackendOnX, ClosingTheBoxWindowDismissesItAndTheMainPictureComesBack) 
   EXPECT_TRUE(desk_.WaitStdoutLine("KeyDown 40", 10s));
 }
 
+// A game controller (SDL's virtual one, tests/e2e/sdl_probe.cpp) plays as the
+// keyboard: D-pad and stick as arrows (the stick let go only under 30 %), A as
+// Space, both repeating while held, Start as Enter, X as A, B as Escape; a box
+// takes A and B, their releases too; a pad pulled out with A held lets go of Space.
+TEST_F(SdlBackendOnX, AGameControllerPlaysAsTheKeyboard) {
+  EXPECT_EQ(Count("Pads 0"), 1) << "controllers were started before the first picture";
+  desk_.Key(main_.id, "g");
+  ASSERT_TRUE(desk_.WaitStdoutLine("PadDone", 20s));
+  std::vector<std::string> seen;  // held Up's and A's repeats, which the probe waits for, as one
+  for (auto& l : Lines())
+    if ((l.rfind("Key", 0) == 0 || l.rfind("Dialog", 0) == 0) && l.find(" 71") == std::string::npos &&
+        (seen.empty() || l != seen.back()))
+      seen.push_back(l);
+  EXPECT_EQ(seen, (std::vector<std::string>{"KeyDown 38", "KeyUp 38", "KeyDown 32", "KeyUp 32", "KeyDown 13",
+                                            "KeyUp 13", "KeyDown 38", "KeyDown 65", "KeyUp 65", "KeyUp 38",
+                                            "KeyDown 27", "KeyUp 27", "DialogDismissed 1 0", "DialogDismissed 2 0",
+                                            "KeyDown 32", "KeyUp 32"}));
+}
+
 }  // namespace
 }  // namespace tv::e2e

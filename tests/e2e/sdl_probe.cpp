@@ -7,12 +7,17 @@
 //   s: box storm: from now on a dismissed box is followed at once by a new one,
 //      and another thread posts a silent event every millisecond, as the audio
 //      thread's notices do, so SDL keeps waking its waiting loop
+//   g: a virtual game controller plays the steps of PadSteps, then "PadDone"
 #include <cstdio>
 #include <exception>
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <map>
 #include <thread>
+#include <vector>
+
+#include <SDL.h>
 
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_backend.h"
@@ -48,8 +53,31 @@ tv::Bitmap Picture(int w, int h) {
   return b;
 }
 
+// One step of the virtual pad: a button (or the left stick's Y axis, -1) set
+// to `value`, after opening a box, or once key `repeated` went down three times
+// since the last step. Each waits until the backend has read the one before.
+struct PadStep {
+  int button, value;
+  bool box = false;
+  int repeated = 0;
+};
+
+bool Read(SDL_Joystick* pad, const PadStep& s) {
+  return s.button < 0 ? SDL_JoystickGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY) == s.value
+                      : SDL_JoystickGetButton(pad, s.button) == s.value;
+}
+constexpr int kA = SDL_CONTROLLER_BUTTON_A, kB = SDL_CONTROLLER_BUTTON_B, kUp = SDL_CONTROLLER_BUTTON_DPAD_UP;
+const std::vector<PadStep> kPadSteps = {
+    {kUp, 1}, {kUp, 0, false, 38}, {kA, 1}, {kA, 0, false, 32}, {SDL_CONTROLLER_BUTTON_START, 1},
+    {SDL_CONTROLLER_BUTTON_START, 0}, {-1, -20000}, {-1, -12000}, {SDL_CONTROLLER_BUTTON_X, 1},
+    {SDL_CONTROLLER_BUTTON_X, 0}, {-1, -8000}, {kB, 1}, {kB, 0},
+    {kA, 1, true}, {kA, 0}, {kB, 1, true}, {kB, 0}, {kA, 1}};
+
 int Run(const std::string& title) {
   tv::AudioDevice audio;  // the beep's; outlives the backend
+  // SDL drops a pad's presses while none of the program's windows has the
+  // keyboard, as while it passes from the window to a new box: not the backend's doing.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   auto backend = tv::MakeSdlBackend(audio);
   const int w = 586, h = 440;
   tv::ArgbImage icon{2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000}};
@@ -60,6 +88,7 @@ int Run(const std::string& title) {
   std::printf("FrameWidth %d\n", backend->FrameWidth());
   tv::TextMask m = backend->Text().Render(tv::FontSpec{}, "Player 1");
   std::printf("Text %d %d\n", m.width, m.height);
+  std::printf("Pads %d\n", SDL_WasInit(SDL_INIT_GAMECONTROLLER) != 0);
   std::printf("Ready\n");
   bool storm = false;
   std::atomic<bool> posting{true};
@@ -73,10 +102,29 @@ int Run(const std::string& title) {
     }
   } joiner{posting, poster};
   constexpr int kSilentId = 99;
+  SDL_Joystick* pad = nullptr;
+  size_t step = 0;
+  std::map<int, int> downs;  // KeyDowns of each key since the last step
   for (;;) {
+    // Opened by the backend (a button held before is no press), and the last step read.
+    const bool ready = pad && SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad)) &&
+                       (step == 0 || Read(pad, kPadSteps[step - 1]));
+    if (ready && step == kPadSteps.size()) {
+      SDL_JoystickClose(pad);
+      SDL_JoystickDetachVirtual(0);
+      pad = nullptr;
+      std::printf("PadDone\n");
+    } else if (ready && (!kPadSteps[step].repeated || downs[kPadSteps[step].repeated] >= 3)) {
+      const PadStep& s = kPadSteps[step++];
+      downs.clear();
+      if (s.box) std::printf("Opened %d\n", backend->OpenMessageBox("Player 1 Won!", title, false));
+      if (s.button < 0) SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, Sint16(s.value));
+      else SDL_JoystickSetVirtualButton(pad, s.button, Uint8(s.value));
+    }
     tv::Event ev;
-    if (!backend->WaitEvent(ev, -1, false)) continue;
+    if (!backend->WaitEvent(ev, pad ? 5 : -1, false)) continue;
     using T = tv::Event::Type;
+    if (ev.type == T::KeyDown) ++downs[ev.key];
     switch (ev.type) {
       case T::KeyDown:
       case T::KeyUp:
@@ -125,6 +173,14 @@ int Run(const std::string& title) {
       });
       std::printf("Storm\n");
       backend->OpenMessageBox("Player 1 Won!", title, false);
+    }
+    if (ev.key == 'G' && !pad && step == 0) {
+      SDL_VirtualJoystickDesc desc{};
+      desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+      desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+      desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+      desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+      pad = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
     }
     if (ev.key == 'P') {
       tv::Event posted;
