@@ -1,4 +1,5 @@
 #include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_subsystems.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
@@ -45,7 +46,7 @@ SdlAudioOutput::~SdlAudioOutput() {
     keeper_.join();
   }
   if (wake_) SDL_DestroySemaphore(Sem(wake_));
-  if (subsystem_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (subsystem_) StopSdlPart(SDL_INIT_AUDIO);
 }
 
 bool SdlAudioOutput::Start(const AudioFormat& format, AudioMix mix) {
@@ -54,7 +55,7 @@ bool SdlAudioOutput::Start(const AudioFormat& format, AudioMix mix) {
   CloseLocked();
   if (!subsystem_) {
     QuietAlsa();
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    if (!StartSdlPart(SDL_INIT_AUDIO)) {
       SayPlaysSilent();
       return false;
     }

@@ -24,6 +24,7 @@
 #include "platform/sdl/sdl_text.h"
 #include "platform/sdl/sdl_window_keys.h"
 #include "platform/sdl/sdl_x11_errors.h"
+#include "platform/sdl/sdl_subsystems.h"
 
 namespace tv {
 namespace {
@@ -54,14 +55,14 @@ class SdlBackend : public Backend {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
     InstallX11ErrorFilter();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    if (!StartSdlPart(SDL_INIT_VIDEO))
       throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +
                                "); Tarvolen needs a graphical desktop session");
     // Without a display SDL settles for a driver that shows nothing; a game
     // nobody can see is worse than saying so.
     const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
     if (driver == "offscreen" || driver == "dummy") {
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      StopSdlPart(SDL_INIT_VIDEO);
       throw std::runtime_error("no display to show it on (only SDL's " + driver +
                                " video driver is available); Tarvolen needs a graphical desktop session");
     }
@@ -73,7 +74,7 @@ class SdlBackend : public Backend {
     if (driver == "x11") SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     userEvent_ = SDL_RegisterEvents(1);
     if (userEvent_ == Uint32(-1)) {
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      StopSdlPart(SDL_INIT_VIDEO);
       throw std::runtime_error("SDL has no event type left for the game's own events");
     }
     // Typing goes nowhere in this program; no input method is needed.
@@ -90,7 +91,7 @@ class SdlBackend : public Backend {
     text_.reset();
     // Not SDL_Quit: that unloads libdbus, and the leak checker of sanitizer
     // builds then loses the names it suppresses (see below).
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    StopSdlPart(SDL_INIT_VIDEO);
   }
 
   uint64_t NowMs() override { return SDL_GetTicks64(); }

@@ -1,4 +1,5 @@
 #include "platform/sdl/sdl_pads.h"
+#include "platform/sdl/sdl_subsystems.h"
 
 #include <algorithm>
 #include <climits>
@@ -41,14 +42,14 @@ void Pads::StartIfShown() {
   // in, turns its wait into a loop that wakes every millisecond. Update reads
   // them instead, every kReadMs while one is plugged in, so the wait sleeps.
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
-  initialised_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+  initialised_ = StartSdlPart(SDL_INIT_GAMECONTROLLER);
   if (!initialised_) std::fprintf(stderr, "tarvolen: game controllers cannot be used: %s\n", SDL_GetError());
 }
 
 void Pads::Stop() {
   for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
   pads_.clear();
-  if (initialised_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  if (initialised_) StopSdlPart(SDL_INIT_GAMECONTROLLER);
   initialised_ = false;
 }
 
