@@ -1,6 +1,13 @@
 // A human's turn: aiming, charging, firing, sliding, and Escape from anywhere.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+#include "platform/sdl/sdl_device_watch.h"
 #include "tests/support/game_harness.h"
 
 namespace tv {
@@ -152,6 +159,29 @@ TEST_F(Input, ASpaceHeldFromTheComputersTurnChargesFromTheFirstRepeatInTheHumans
   Up(VK_SPACE, game.Now());
   game.Run(0);
   EXPECT_EQ(g.Phase, kHareket);
+}
+
+// A pad plugged in while the loop sleeps: its device node wakes the loop at
+// once and again a little later, for udev's announcement that follows it.
+TEST(DeviceWatch, ANewNodeWakesAtOnceAndAgainAndAMissingFolderWatchesNothing) {
+  const std::string dir = testing::TempDir() + "/input";
+  std::filesystem::create_directories(dir);
+  std::filesystem::remove(dir + "/event7");
+  std::mutex m;
+  std::condition_variable cv;
+  int wakes = 0;
+  {
+    DeviceWatch watch(dir, [&] {
+      std::lock_guard<std::mutex> lock(m);
+      ++wakes;
+      cv.notify_all();
+    });
+    ASSERT_TRUE(watch.Watching());
+    std::ofstream(dir + "/event7") << "";
+    std::unique_lock<std::mutex> lock(m);
+    EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return wakes >= 2; })) << wakes;
+  }
+  EXPECT_FALSE(DeviceWatch(dir + "/none", [] {}).Watching());
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include "platform/sdl/sdl_pads.h"
-#include "platform/sdl/sdl_subsystems.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+
+#include "platform/sdl/sdl_device_watch.h"
+#include "platform/sdl/sdl_subsystems.h"
 
 namespace tv {
 namespace {
@@ -35,6 +37,9 @@ bool Repeats(uint16_t key) {
 
 }  // namespace
 
+Pads::Pads() = default;
+Pads::~Pads() { Stop(); }
+
 void Pads::StartIfShown() {
   if (started_ || !shown_) return;
   started_ = true;
@@ -43,10 +48,23 @@ void Pads::StartIfShown() {
   // them instead, every kReadMs while one is plugged in, so the wait sleeps.
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
   initialised_ = StartSdlPart(SDL_INIT_GAMECONTROLLER);
-  if (!initialised_) std::fprintf(stderr, "tarvolen: game controllers cannot be used: %s\n", SDL_GetError());
+  if (!initialised_) {
+    std::fprintf(stderr, "tarvolen: game controllers cannot be used: %s\n", SDL_GetError());
+    return;
+  }
+  // A pad plugged in while the loop sleeps wakes it, so that it is noticed
+  // then and not at the next key or tick; the wake is an event nobody takes.
+  const Uint32 wake = SDL_RegisterEvents(1);
+  if (wake != Uint32(-1))
+    watch_ = std::make_unique<DeviceWatch>("/dev/input", [wake] {
+      SDL_Event e{};
+      e.type = wake;
+      SDL_PushEvent(&e);
+    });
 }
 
 void Pads::Stop() {
+  watch_.reset();  // before SDL's events go
   for (Pad& pad : pads_) SDL_GameControllerClose(pad.controller);
   pads_.clear();
   if (initialised_) StopSdlPart(SDL_INIT_GAMECONTROLLER);

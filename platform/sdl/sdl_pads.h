@@ -5,11 +5,14 @@
 #include <bitset>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <vector>
 
 #include "platform/base/event.h"
 
 namespace tv {
+
+class DeviceWatch;
 
 // Game controllers, as the keyboard's keys: the D-pad and the left stick are
 // the arrows, A is Space, X is the A key, B and Back are Escape, Start is
@@ -20,8 +23,8 @@ namespace tv {
 // the keyboard's own keys are.
 class Pads {
  public:
-  Pads() = default;
-  ~Pads() { Stop(); }
+  Pads();
+  ~Pads();
   Pads(const Pads&) = delete;
   Pads& operator=(const Pads&) = delete;
 
@@ -68,6 +71,7 @@ class Pads {
   std::array<uint8_t, 256> holders_{};  // per key: the sources holding it down, on every pad
   std::bitset<256> forGame_;            // per key: its press went to the game, which awaits the release
   std::deque<Event> queue_;
+  std::unique_ptr<DeviceWatch> watch_;  // wakes the loop when a device comes or goes
   uint16_t repeatKey_ = 0;  // the key that repeats: the last one pressed, while still held
   uint64_t repeatDue_ = 0;
   uint64_t nextRead_ = 0;
