@@ -17,6 +17,7 @@
 #include "platform/toolkit/codepage.h"
 #include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_main_window.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_pads.h"
@@ -87,7 +88,7 @@ class SdlBackend : public Backend {
     DropPostedEvents();
     boxes_.clear();
     boxWindows_.DestroyAll();
-    DestroyWindowQuietly(window_);
+    window_.Destroy();
     text_.reset();
     // Not SDL_Quit: that unloads libdbus, and the leak checker of sanitizer
     // builds then loses the names it suppresses (see below).
@@ -139,75 +140,22 @@ class SdlBackend : public Backend {
 
   void CreateMainWindow(int clientWidth, int clientHeight, const std::string& title,
                         const ArgbImage& icon) override {
-    Require(window_ == nullptr, "the main window exists already");
-    pictureW_ = clientWidth;
-    pictureH_ = clientHeight;
-    // The one display query of start-up: the window opens centred on the first display.
-    SDL_Rect usable;
-    if (scale_ == 0)
-      scale_ = SDL_GetDisplayUsableBounds(0, &usable) == 0
-                   ? ScaleToFit(usable.w, usable.h, clientWidth, clientHeight, kMaxScale)
-                   : 1;
-    // Hidden until shown: the first picture is composed before it appears.
-    window_ = SDL_CreateWindow(Cp1252ToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               clientWidth * scale_, clientHeight * scale_,
-                               SDL_WINDOW_HIDDEN | (startFullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0));
-    if (!window_)
-      throw std::runtime_error(std::string("the window system refused the window (") + SDL_GetError() + ")");
-    windowId_ = SDL_GetWindowID(window_);
-    int w = 0, h = 0;
-    SDL_GetWindowSize(window_, &w, &h);
-    view_ = CentredView(w, h, pictureW_, pictureH_);
-    SetIcon(icon);
-    // A window with nothing to draw on would stay blank: say so instead of showing it.
-    if (!SDL_GetWindowSurface(window_))
-      throw std::runtime_error(std::string("the window has no surface to draw on (") + SDL_GetError() + ")");
+    window_.Create(clientWidth, clientHeight, title, icon, scale_, startFullscreen_);
   }
 
-  void ShowMainWindow() override {
-    if (window_) SDL_ShowWindow(window_);
-  }
-
-  void SetTitle(const std::string& title) override {
-    if (window_) SDL_SetWindowTitle(window_, Cp1252ToUtf8(title).c_str());
-  }
-
-  int FrameWidth() override {
-    int top = 0, left = 0, bottom = 0, right = 0;
-    if (!window_ || SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0) return 0;
-    return left + right;
-  }
+  void ShowMainWindow() override { window_.Show(); }
+  void SetTitle(const std::string& title) override { window_.SetTitle(title); }
+  int FrameWidth() override { return window_.FrameWidth(); }
 
   void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
-    // A window not shown yet keeps nothing drawn on it; its first picture comes whole once it is.
-    if (!window_ || !(SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) return;
-    pads_.PictureShown();
-    if (ShowOnSurface(framebuffer, rects)) return;
-    // The surface may have gone with a resize or fullscreen: once more, in
-    // full, on the one SDL makes anew; then the player is told, once.
-    surfaceW_ = surfaceH_ = 0;
-    if (ShowOnSurface(framebuffer, rects) || toldUnshown_) return;
-    toldUnshown_ = true;
-    std::fprintf(stderr, "tarvolen: the window's picture cannot be shown (%s)\n", SDL_GetError());
-  }
-
-  bool ShowOnSurface(const Bitmap& framebuffer, const std::vector<Rect>& rects) {
-    SDL_Surface* surface = SDL_GetWindowSurface(window_);
-    if (!surface) return false;
-    if (surface->w == surfaceW_ && surface->h == surfaceH_) return PresentToWindow(window_, framebuffer, rects, view_);
-    // A new size (fullscreen came or went): black around the whole picture.
-    surfaceW_ = surface->w;
-    surfaceH_ = surface->h;
-    view_ = CentredView(surfaceW_, surfaceH_, pictureW_, pictureH_);
-    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-    return PresentToWindow(window_, framebuffer, {Rect{0, 0, framebuffer.width, framebuffer.height}}, view_, true);
+    if (window_.Present(framebuffer, rects)) pads_.PictureShown();
   }
 
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
     int id = nextBoxId_++;
     try {
-      boxes_[id] = std::make_unique<SdlMessageBox>(id, text, caption, stopIcon, *text_, window_, boxWindows_,
-                                                    view_.scale);
+      boxes_[id] = std::make_unique<SdlMessageBox>(id, text, caption, stopIcon, *text_, window_.Get(), boxWindows_,
+                                                    window_.Scale());
     } catch (const std::exception& e) {
       // Nobody could ever dismiss an unseen box: say it on stderr and let it go.
       std::fprintf(stderr, "tarvolen: %s\n%s: %s\n", e.what(), caption.c_str(), text.c_str());
@@ -225,10 +173,10 @@ class SdlBackend : public Backend {
     bool hadKeyboard = it->second->HasKeyboard();
     boxes_.erase(it);
     // Without a window manager nobody else hands the keyboard back.
-    if (hadKeyboard && window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_SHOWN)) {
+    if (hadKeyboard && window_.Shown()) {
       auto top = TopBox();
       if (top) SDL_SetWindowInputFocus(SDL_GetWindowFromID(top->WindowId()));
-      else SDL_SetWindowInputFocus(window_);
+      else SDL_SetWindowInputFocus(window_.Get());
     }
   }
 
@@ -258,25 +206,26 @@ class SdlBackend : public Backend {
       delete posted;
       return true;
     }
-    if (pads_.Take(e, windowId_, TopBox() != nullptr)) return ToBox(TopBox(), e, out) || pads_.Next(out);
+    if (pads_.Take(e, window_.Id(), TopBox() != nullptr)) return ToBox(TopBox(), e, out) || pads_.Next(out);
     switch (e.type) {
       case SDL_QUIT:
         out = Event{};
         out.type = Event::Type::Quit;
         return true;
       case SDL_WINDOWEVENT:
-        if (e.window.windowID != windowId_) return ToBox(BoxOfWindow(e.window.windowID), e, out);
+        if (e.window.windowID != window_.Id()) return ToBox(BoxOfWindow(e.window.windowID), e, out);
         return MainWindowEvent(e.window, out);
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        if (windowKeys_.Take(e.key, window_)) return false;
+        if (windowKeys_.Take(e.key, window_.Get())) return false;
         // A key without a window goes to the box on top, if any, as focus would have it.
         SdlMessageBox* box = e.key.windowID ? BoxOfWindow(e.key.windowID) : TopBox();
         if (box) return ToBox(box, e, out);
         // SDL releases every held key when the keyboard leaves the window.
         // The user released nothing: a charge held over a message box or a
         // switch to another program must not fire.
-        if (e.type == SDL_KEYUP && e.key.windowID == windowId_ && SDL_GetKeyboardFocus() != window_) return false;
+        if (e.type == SDL_KEYUP && e.key.windowID == window_.Id() && SDL_GetKeyboardFocus() != window_.Get())
+          return false;
         uint16_t vk = VirtualKeyOf(e.key.keysym);
         if (!vk) return false;
         out = Event::Key(e.type == SDL_KEYDOWN ? Event::Type::KeyDown : Event::Type::KeyUp, vk);
@@ -284,12 +233,12 @@ class SdlBackend : public Backend {
       }
       case SDL_MOUSEMOTION:
         ReleaseStaleCapture();
-        if (e.motion.windowID != windowId_) return ToBox(BoxOfWindow(e.motion.windowID), e, out);
-        out = Event::Mouse(Event::Type::MouseMove, PictureX(e.motion.x), PictureY(e.motion.y));
+        if (e.motion.windowID != window_.Id()) return ToBox(BoxOfWindow(e.motion.windowID), e, out);
+        out = Event::Mouse(Event::Type::MouseMove, window_.PictureX(e.motion.x), window_.PictureY(e.motion.y));
         return true;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
-        if (e.button.windowID != windowId_) return ToBox(BoxOfWindow(e.button.windowID), e, out);
+        if (e.button.windowID != window_.Id()) return ToBox(BoxOfWindow(e.button.windowID), e, out);
         return MainWindowButton(e.button, out);
       default:
         return false;
@@ -309,7 +258,7 @@ class SdlBackend : public Backend {
         return true;
       case SDL_WINDOWEVENT_SIZE_CHANGED:
         // The pointer is mapped anew at once; Present draws the new size in full.
-        view_ = CentredView(e.data1, e.data2, pictureW_, pictureH_);
+        window_.Resized(e.data1, e.data2);
         out.type = Event::Type::Expose;
         return true;
       default:
@@ -327,7 +276,8 @@ class SdlBackend : public Backend {
     // While a button is held its release must arrive, wherever the pointer is.
     if (!wasHeld && held_) SDL_CaptureMouse(SDL_TRUE);
     if (wasHeld && !held_) SDL_CaptureMouse(SDL_FALSE);
-    out = Event::Mouse(down ? Event::Type::MouseDown : Event::Type::MouseUp, PictureX(b.x), PictureY(b.y), *button);
+    out = Event::Mouse(down ? Event::Type::MouseDown : Event::Type::MouseUp, window_.PictureX(b.x),
+                       window_.PictureY(b.y), *button);
     return true;
   }
 
@@ -339,25 +289,11 @@ class SdlBackend : public Backend {
     }
   }
 
-  void SetIcon(const ArgbImage& icon) {
-    if (icon.width <= 0 || icon.height <= 0 || icon.pixels.size() < size_t(icon.width) * size_t(icon.height))
-      return;
-    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.pixels.data()), icon.width,
-                                                        icon.height, 32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
-    if (!s) return;
-    SDL_SetWindowIcon(window_, s);
-    SDL_FreeSurface(s);
-  }
-
   // Posted events still queued own their copies.
   void DropPostedEvents() {
     SDL_Event e;
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, userEvent_, userEvent_) > 0) delete static_cast<Event*>(e.user.data1);
   }
-
-  // A window pixel back to the picture's pixel it shows.
-  int PictureX(int x) const { return Unscaled(x - view_.x, view_.scale); }
-  int PictureY(int y) const { return Unscaled(y - view_.y, view_.scale); }
 
  public:
   int scale_ = 1;  // the window's scale when not fullscreen; 0 until the display has been asked
@@ -365,14 +301,9 @@ class SdlBackend : public Backend {
   WindowKeys& Keys() { return windowKeys_; }
 
  private:
-  SDL_Window* window_ = nullptr;
-  Uint32 windowId_ = 0;
+  SdlMainWindow window_;
   Uint32 userEvent_ = 0;
   Uint32 held_ = 0;  // mouse buttons held on the main window
-  int pictureW_ = 0, pictureH_ = 0;
-  View view_;  // where the picture lies on the window now
-  int surfaceW_ = 0, surfaceH_ = 0;  // the size of the surface last drawn on
-  bool toldUnshown_ = false;          // a picture that could not be shown was reported
   std::unique_ptr<TextRenderer> text_;
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
