@@ -10,7 +10,6 @@
 
 #include <malloc.h>
 #include <pthread.h>
-#include <sched.h>
 
 #include "app/command_line.h"
 #include "app/form1.h"
@@ -94,11 +93,6 @@ class StartUpThreads {
       : music_(std::async(std::launch::async,
                           [&sound] {
                             Named("tarvolen-music");
-                            // Checking every recording (and loading a synthesiser when one
-                            // is missing) is work for a processor nothing else wants: the
-                            // window's start-up keeps the machine until its first picture.
-                            sched_param idle{};
-                            pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
                             tv::PrepareSdlMusic(sound);
                           })),
         fonts_(std::async(std::launch::async, [] {

@@ -2,6 +2,8 @@
 // mixer of the one SDL audio device, with the pieces' recordings and FluidSynth.
 #include "platform/sdl/sdl_media.h"
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <vector>
 
@@ -43,12 +45,18 @@ std::unique_ptr<MidiRenderer> MakeRenderer(SdlSound& sound, std::vector<uint8_t>
   return MidiSequence::Create(sound.synth, std::move(piece));
 }
 
-// Whether every piece beside the program has its whole recording: then the
-// synthesiser and its sound font need not be loaded at all.
+// Whether every piece beside the program has its recording file: then the
+// synthesiser and its sound font need not be loaded ahead. Only looked for,
+// not opened: opening proves a recording whole by decoding its last frame,
+// work the window's start-up should not share the machine with. A damaged
+// one is found, named and its piece synthesised when the piece is played.
 bool EveryPieceRecorded(SdlSound& sound) {
   // A piece that does not open fails before any synthesiser is asked.
-  for (const auto& piece : PiecesIn(ProgramDirectory()))
-    if (!OpenRecording(RecordingPath(sound, piece))) return false;
+  for (const auto& piece : PiecesIn(ProgramDirectory())) {
+    const std::string path = RecordingPath(sound, piece);
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
+  }
   return true;
 }
 
