@@ -56,7 +56,8 @@ void Pads::StartIfShown() {
   // then and not at the next key or tick; the wake is an event nobody takes.
   const Uint32 wake = SDL_RegisterEvents(1);
   if (wake != Uint32(-1))
-    watch_ = std::make_unique<DeviceWatch>("/dev/input", [wake] {
+    watch_ = std::make_unique<DeviceWatch>("/dev/input", [this, wake] {
+      devicesChanged_ = true;
       SDL_Event e{};
       e.type = wake;
       SDL_PushEvent(&e);
@@ -73,6 +74,10 @@ void Pads::Stop() {
 
 void Pads::Update() {
   if (!initialised_) return;
+  // Without a pad SDL is asked only when a device came or went (and once at
+  // first): a match's ticks would otherwise have it look for pads a hundred
+  // times a second. A virtual pad announces itself as it is attached.
+  if (pads_.empty() && !devicesChanged_.exchange(false)) return;
   const uint64_t now = SDL_GetTicks64();
   if (now < nextRead_) return;
   nextRead_ = now + kReadMs;

@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <atomic>
 #include <bitset>
 #include <cstdint>
 #include <deque>
@@ -72,6 +73,7 @@ class Pads {
   std::bitset<256> forGame_;            // per key: its press went to the game, which awaits the release
   std::deque<Event> queue_;
   std::unique_ptr<DeviceWatch> watch_;  // wakes the loop when a device comes or goes
+  std::atomic<bool> devicesChanged_{true};  // ... and says so; true for the first read
   uint16_t repeatKey_ = 0;  // the key that repeats: the last one pressed, while still held
   uint64_t repeatDue_ = 0;
   uint64_t nextRead_ = 0;
