@@ -18,16 +18,29 @@ void WindowKeys::Tell(SDL_Window* window) {
   if (listener_) listener_({window && (SDL_GetWindowFlags(window) & desktop) == desktop, muted_});
 }
 
-bool WindowKeys::Fullscreen(const SDL_KeyboardEvent& k, SDL_Window* window) {
-  const SDL_Scancode key = k.keysym.scancode;
+namespace {
+
+// Whether `k` is a key of the window's own: a press `ours` says is one (its
+// repeats too, which `first` tells apart), or the release of the one `held`.
+bool OwnKey(const SDL_KeyboardEvent& k, bool ours, SDL_Scancode& held, bool& first) {
+  first = false;
   if (k.type == SDL_KEYUP) {
-    if (key != toggleKey_) return false;
-    toggleKey_ = SDL_SCANCODE_UNKNOWN;
+    if (k.keysym.scancode != held) return false;
+    held = SDL_SCANCODE_UNKNOWN;
     return true;
   }
-  if (!IsFullscreenKey(k.keysym)) return false;
-  toggleKey_ = key;
-  if (!k.repeat && window) {
+  if (!ours) return false;
+  held = k.keysym.scancode;
+  first = !k.repeat;
+  return true;
+}
+
+}  // namespace
+
+bool WindowKeys::Fullscreen(const SDL_KeyboardEvent& k, SDL_Window* window) {
+  bool first = false;
+  if (!OwnKey(k, k.type == SDL_KEYDOWN && IsFullscreenKey(k.keysym), toggleKey_, first)) return false;
+  if (first && window) {
     const Uint32 desktop = SDL_WINDOW_FULLSCREEN_DESKTOP;
     const bool on = (SDL_GetWindowFlags(window) & desktop) != desktop;
     if (SDL_SetWindowFullscreen(window, on ? desktop : 0) != 0)
@@ -39,17 +52,12 @@ bool WindowKeys::Fullscreen(const SDL_KeyboardEvent& k, SDL_Window* window) {
 }
 
 bool WindowKeys::Mute(const SDL_KeyboardEvent& k, SDL_Window* window) {
-  const SDL_Scancode key = k.keysym.scancode;
-  if (k.type == SDL_KEYUP) {
-    if (key != muteKey_) return false;
-    muteKey_ = SDL_SCANCODE_UNKNOWN;
-    return true;
+  bool first = false;
+  if (!OwnKey(k, k.type == SDL_KEYDOWN && IsMuteKey(k.keysym), muteKey_, first)) return false;
+  if (first) {
+    SetMuted(!muted_);
+    Tell(window);
   }
-  if (!IsMuteKey(k.keysym)) return false;
-  muteKey_ = key;
-  if (k.repeat) return true;
-  SetMuted(!muted_);
-  Tell(window);
   return true;
 }
 
