@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <fstream>
 #include <numeric>
 #include <tuple>
@@ -127,7 +128,7 @@ TEST_F(TextRender, MissingFaceFallsBackToAMatchedOne) {
 
 // Fontconfig's answers are kept for the next start, and given back only while
 // nothing they depend on has changed: its environment, or the chosen file.
-TEST(FontMatches, AKeptAnswerHoldsUntilTheLocaleOrTheFileChangesAndAGarbledFileIsNone) {
+TEST(FontMatches, AKeptAnswerHoldsUntilTheLocaleOrTheFileChangesAGarbledFileIsNoneAndAPipeIsLeftAlone) {
   const std::string dir = testing::TempDir() + "/font_cache";
   std::filesystem::create_directories(dir);
   const std::string font = dir + "/face.ttf", kept = dir + "/sub/fonts";
@@ -154,6 +155,18 @@ TEST(FontMatches, AKeptAnswerHoldsUntilTheLocaleOrTheFileChangesAndAGarbledFileI
   EXPECT_FALSE(FontMatchCache(kept).Find("Verdana", true));
   std::ofstream(kept) << "tarvolen font matches 1\n" << FontMatchCache::Stamp() << "\nVerdana\t1\t" << font << "\tx\n";
   EXPECT_FALSE(FontMatchCache(kept).Fresh());
+
+  // A pipe in the file's place is neither read nor written: writing would wait for a reader.
+  std::filesystem::remove(kept);
+  ASSERT_EQ(mkfifo(kept.c_str(), 0600), 0);
+  auto add = std::async(std::launch::async, [&] { FontMatchCache(kept).Add("Verdana", true, f); });
+  const bool done = add.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  if (!done) {  // a reader lets the stuck writer finish
+    const int reader = open(kept.c_str(), O_RDONLY | O_NONBLOCK);
+    add.wait();
+    close(reader);
+  }
+  EXPECT_TRUE(done) << "the kept answers waited on a pipe";
 }
 
 TEST_F(TextRender, AbsurdHeightsAreBoundedAndRepeatedRendersAgree) {

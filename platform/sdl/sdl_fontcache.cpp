@@ -127,6 +127,10 @@ void FontMatchCache::Save() const {
   for (const Entry& e : entries_)
     text += e.family + "\t" + (e.bold ? "1" : "0") + "\t" + e.file.path + "\t" + std::to_string(e.file.index) +
             "\t" + (e.file.bold ? "1" : "0") + "\t" + e.fileStamp + "\n";
+  // Only a regular file is ours to replace: a pipe in its place would wait
+  // for a reader before the menu is shown, and a device is nobody's cache.
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return;
   if (MakeDirectories(DirectoryOf(path_)) == 0) WriteWholeFile(path_, text);
 }
 
