@@ -4,10 +4,20 @@
 // "painted" by the same test as the game's menu. Waits until it is closed.
 #include <SDL.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <string>
 
 int main() {
   setenv("XCOMPOSEFILE", "/dev/null", 1);
+  // As the game: no D-Bus autolaunch where there is no session bus.
+  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  struct stat st {};
+  const bool inRuntime =
+      runtime && *runtime && stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode);
+  if (!(address && *address) && !inRuntime) setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");

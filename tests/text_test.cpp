@@ -11,6 +11,7 @@
 #include <future>
 #include <fstream>
 #include <numeric>
+#include <sstream>
 #include <tuple>
 
 #include "platform/sound/audio_mixer.h"
@@ -195,7 +196,11 @@ TEST_F(TextRender, TheLinksOpenerHasOnlyTheStandardStreamsOpen) {
   const std::string dir = ::testing::TempDir() + "opener_" + std::to_string(::getpid());
   const std::string path = std::getenv("PATH");
   std::filesystem::create_directories(dir);
-  std::ofstream(dir + "/xdg-open") << "#!/bin/sh\nexec /bin/ls -ln /proc/self/fd >\"$1\"\n";
+  std::ofstream(dir + "/xdg-open") << "#!/bin/sh\n/usr/bin/env >\"$1.env\"\nexec /bin/ls -ln /proc/self/fd >\"$1\"\n";
+  // The browser gets the player's environment, not what the program set for itself.
+  ::setenv("TARVOLEN_PLAYERS", "theirs", 1);
+  SetForThisProgram("TARVOLEN_PLAYERS", "ours");
+  SetForThisProgram("TARVOLEN_OURS", "ours");
   std::filesystem::permissions(dir + "/xdg-open", std::filesystem::perms::owner_all);
   ASSERT_EQ(::mkfifo((dir + "/fds").c_str(), 0600), 0);
   const int in = ::open((dir + "/fds").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -207,6 +212,10 @@ TEST_F(TextRender, TheLinksOpenerHasOnlyTheStandardStreamsOpen) {
   const ssize_t got = ::poll(&ready, 1, 10000) > 0 ? ::read(in, buf, sizeof buf) : 0;
   const std::string listing(buf, size_t(std::max<ssize_t>(got, 0)));
   ::close(in);
+  std::stringstream env;
+  env << std::ifstream(dir + "/fds.env").rdbuf();
+  EXPECT_NE(env.str().find("\nTARVOLEN_PLAYERS=theirs\n"), std::string::npos) << env.str();
+  EXPECT_EQ(env.str().find("TARVOLEN_OURS"), std::string::npos) << env.str();
   std::filesystem::remove_all(dir);
   EXPECT_NE(listing.find(" 2 -> /dev/null"), std::string::npos) << listing;
   EXPECT_EQ(std::count(listing.begin(), listing.end(), '>'), 4) << listing;

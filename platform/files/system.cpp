@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <vector>
 
 namespace tv {
@@ -65,6 +66,32 @@ std::string FindOnPath(const char* name) {
   return {};
 }
 
+// The variables the program set for itself alone, with the player's own
+// values (SetForThisProgram).
+struct OwnVariable {
+  std::string name;
+  std::optional<std::string> players;
+};
+std::vector<OwnVariable>& OwnVariables() {
+  static std::vector<OwnVariable> own;
+  return own;
+}
+
+// The player's environment, as the program found it: made before forking,
+// where allocating is not safe.
+std::vector<std::string> ChildEnvironment() {
+  std::vector<std::string> env;
+  for (char** e = environ; e && *e; ++e) {
+    const std::string entry = *e;
+    bool own = false;
+    for (const OwnVariable& v : OwnVariables()) own = own || entry.rfind(v.name + "=", 0) == 0;
+    if (!own) env.push_back(entry);
+  }
+  for (const OwnVariable& v : OwnVariables())
+    if (v.players) env.push_back(v.name + "=" + *v.players);
+  return env;
+}
+
 // In the child between fork and exec: async-signal-safe calls only. Every
 // descriptor above the standard three goes, whoever opened it and however
 // (a library's own files are not close-on-exec).
@@ -79,10 +106,21 @@ void CloseInheritedDescriptors() {
 
 }  // namespace
 
+void SetForThisProgram(const char* name, const char* value, bool overwrite) {
+  const char* players = std::getenv(name);
+  if (players && !overwrite) return;
+  OwnVariables().push_back({name, players ? std::optional<std::string>(players) : std::nullopt});
+  setenv(name, value, 1);
+}
+
 void ShellOpen(const std::string& target) {
   const std::string program = FindOnPath("xdg-open");
   if (program.empty()) return;
   std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>(target.c_str()), nullptr};
+  std::vector<std::string> env = ChildEnvironment();
+  std::vector<char*> envp;
+  for (std::string& entry : env) envp.push_back(entry.data());
+  envp.push_back(nullptr);
   // Double fork: the opener may run as long as the browser does, and must
   // neither hold up the game nor be left a zombie.
   const pid_t child = fork();
@@ -99,7 +137,7 @@ void ShellOpen(const std::string& target) {
         if (null > 2) close(null);
       }
       CloseInheritedDescriptors();
-      execv(argv[0], argv.data());
+      execve(argv[0], argv.data(), envp.data());
       _exit(127);
     }
     _exit(0);

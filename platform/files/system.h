@@ -18,8 +18,15 @@ std::string UserDirectory(const char* xdgVariable, const char* homeFallback);
 // 0, or the error number of the step that failed.
 int MakeDirectories(const std::string& dir);
 
+// Sets the environment variable `name` to `value` for this program alone
+// (unless `overwrite` is false and the player has set it): the programs it
+// starts (the link's browser) get the player's own value, or none. Called
+// before any other thread starts, as setenv is.
+void SetForThisProgram(const char* name, const char* value, bool overwrite = true);
+
 // Opens `target` (the maker's web address) in the player's browser with
-// xdg-open, started without a shell so nothing in the string is interpreted.
+// xdg-open, started without a shell so nothing in the string is interpreted,
+// in the player's environment (SetForThisProgram).
 // The outcome is not reported; the child is reaped.
 void ShellOpen(const std::string& target);
 

@@ -27,14 +27,16 @@ using WindowChoicesListener = std::function<void(const WindowChoices&)>;
 std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1, WindowChoices start = {},
                                         WindowChoicesListener changed = {});
 
-// What the window's start-up needs of the process's environment; called
-// before any other thread starts, since it changes the environment.
+// What the window's start-up needs of the process's environment, for this
+// program alone (the programs it starts get the player's); called before any
+// other thread starts, since it changes the environment. Without a session
+// bus it turns D-Bus's autolaunch off.
 void PrepareSdlProcess();
 
-// Whether SDL's video start may fork: D-Bus autolaunches its helper when it
-// finds no session bus, neither by address (or one that asks for autolaunch)
-// nor as the bus socket in the runtime directory. Nothing else of the program
-// may run on another thread then.
+// Whether SDL's video start may fork: D-Bus autolaunches its helper when the
+// player names an address that asks for it (or, before PrepareSdlProcess, when
+// there is no session bus at all). Nothing else of the program may run on
+// another thread then.
 bool VideoStartMayFork();
 
 }  // namespace tv

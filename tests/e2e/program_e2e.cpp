@@ -118,10 +118,12 @@ TEST_F(ProgramOnX, ForksOnlyWhileItIsSingleThreaded) {
   EXPECT_GT(ForksAtStart(desk_, "autolaunch:"), 0) << "the autolaunch this test provokes never forked";
 }
 
-// With a session bus named, D-Bus does not autolaunch: the start-up threads
-// may then run beside the window's start, which forks nothing.
-TEST_F(ProgramOnX, WithASessionBusNamedTheStartForksNothing) {
+// With a session bus named, D-Bus does not autolaunch, and without one the
+// program turns its autolaunch off: the start-up threads may then run beside
+// the window's start, which forks nothing.
+TEST_F(ProgramOnX, WithASessionBusNamedOrNoneAtAllTheStartForksNothing) {
   EXPECT_EQ(ForksAtStart(desk_, "unix:path=/nonexistent/tarvolen-bus"), 0);
+  EXPECT_EQ(ForksAtStart(desk_, ""), 0);
 }
 
 // A measurement, run by hand: --gtest_also_run_disabled_tests --gtest_filter='*Idle*'.
