@@ -79,7 +79,9 @@ TEST_F(ProgramOnX, OpensItsWindowShowsTheMenuScreenAndClosesCleanly) {
 // counts the processes it forks, each checked to be forked while the program
 // has no other thread.
 long ForksAtStart(Desktop& desk, const std::string& address) {
-  const std::string trace = ::testing::TempDir() + "tarvolen_start.strace";
+  // In the desktop's own folder: tests run side by side, and a shared name let
+  // one read or remove the other's trace.
+  const std::string trace = desk.TempDir() + "/start.strace";
   // -D: strace runs beside the program, which keeps the process id the driver knows it by.
   desk.Launch("strace", {{"DBUS_SESSION_BUS_ADDRESS", address}},
                {"-D", "-f", "-qq", "-e", "trace=clone,clone3,fork,vfork", "-o", trace, TARVOLEN_PROGRAM});
