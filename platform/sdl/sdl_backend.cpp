@@ -27,6 +27,7 @@
 #include "platform/sdl/sdl_window_keys.h"
 #include "platform/sdl/sdl_x11_errors.h"
 #include "platform/sdl/sdl_subsystems.h"
+#include "platform/sdl/sdl_first_picture.h"
 
 namespace tv {
 namespace {
@@ -142,6 +143,7 @@ class SdlBackend : public Backend {
   void CreateMainWindow(int clientWidth, int clientHeight, const std::string& title,
                         const ArgbImage& icon) override {
     window_.Create(clientWidth, clientHeight, title, icon, scale_, startFullscreen_);
+    ShowKeptPicture(clientWidth, clientHeight);
   }
 
   void ShowMainWindow() override { window_.Show(); }
@@ -149,7 +151,9 @@ class SdlBackend : public Backend {
   int FrameWidth() override { return window_.FrameWidth(); }
 
   void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
-    if (window_.Present(framebuffer, rects)) pads_.PictureShown();
+    if (!window_.Present(framebuffer, rects)) return;
+    pads_.PictureShown();
+    KeepFirstPicture(framebuffer, rects);
   }
 
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
@@ -290,6 +294,28 @@ class SdlBackend : public Backend {
     }
   }
 
+  // The last start's first picture, shown with its title as soon as the
+  // window exists (FirstPicture); the window is shown with it.
+  void ShowKeptPicture(int width, int height) {
+    kept_ = firstPicture_.Load(width, height);
+    if (!kept_) return;
+    window_.SetTitle(kept_->title);
+    window_.Show();
+    window_.Present(kept_->picture, {{0, 0, width, height}});
+  }
+
+  // The first whole picture the game shows is kept for the next start,
+  // unless it is the one kept already.
+  void KeepFirstPicture(const Bitmap& framebuffer, const std::vector<Rect>& rects) {
+    if (firstKept_) return;
+    const Rect whole{0, 0, framebuffer.width, framebuffer.height};
+    if (std::find(rects.begin(), rects.end(), whole) == rects.end()) return;
+    firstKept_ = true;
+    if (!kept_ || kept_->picture.pixels != framebuffer.pixels || kept_->title != window_.Title())
+      firstPicture_.Keep(framebuffer, window_.Title(), text_->FilesOpened());
+    kept_.reset();
+  }
+
   // Posted events still queued own their copies.
   void DropPostedEvents() {
     SDL_Event e;
@@ -305,7 +331,10 @@ class SdlBackend : public Backend {
   SdlMainWindow window_;
   Uint32 userEvent_ = 0;
   Uint32 held_ = 0;  // mouse buttons held on the main window
-  std::unique_ptr<TextRenderer> text_;
+  std::unique_ptr<SdlTextRenderer> text_;
+  FirstPicture firstPicture_{FirstPictureFile()};
+  std::optional<FirstPicture::Kept> kept_;  // until the game's own first picture
+  bool firstKept_ = false;
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
   int nextBoxId_ = 1;

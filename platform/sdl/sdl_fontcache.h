@@ -27,6 +27,8 @@ class FontMatchCache {
 
   // What fontconfig's choice depends on, as one line.
   static std::string Stamp();
+  // A regular file's size and time, as one word; empty for anything else.
+  static std::string FileStamp(const std::string& path);
 
  private:
   struct Entry {
@@ -37,7 +39,6 @@ class FontMatchCache {
   };
   void Load();
   void Save() const;
-  static std::string FileStamp(const std::string& path);
 
   std::string path_;
   bool loaded_ = false;

@@ -22,6 +22,7 @@ void SdlMainWindow::Create(int pictureW, int pictureH, const std::string& title,
   Require(window_ == nullptr, "the main window exists already");
   pictureW_ = pictureW;
   pictureH_ = pictureH;
+  title_ = title;
   // The one display query of start-up: the window opens centred on the first display.
   SDL_Rect usable;
   if (scale == 0)
@@ -47,6 +48,7 @@ void SdlMainWindow::Show() {
 }
 
 void SdlMainWindow::SetTitle(const std::string& title) {
+  title_ = title;
   if (window_) SDL_SetWindowTitle(window_, Cp1252ToUtf8(title).c_str());
 }
 

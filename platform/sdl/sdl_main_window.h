@@ -29,6 +29,7 @@ class SdlMainWindow {
   // Closes it; also when it is destroyed.
   void Destroy();
   void SetTitle(const std::string& title);
+  const std::string& Title() const { return title_; }
   // The width of the frame the window manager puts around it.
   int FrameWidth() const;
   // Shows `rects` of `picture`; false while the window is not shown yet (the
@@ -46,6 +47,7 @@ class SdlMainWindow {
   int PictureY(int y) const { return Unscaled(y - view_.y, view_.scale); }
 
  private:
+  std::string title_;  // as the game set it, in its code page
   bool ShowOnSurface(const Bitmap& picture, const std::vector<Rect>& rects);
   void SetIcon(const ArgbImage& icon);
 

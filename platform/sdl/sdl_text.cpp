@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -45,9 +46,9 @@ TTF_Font* OpenFontFile(const std::string& path, int size, long index) {
   return TTF_OpenFontIndexRW(rw, 1, size, index);  // closes the file on failure too
 }
 
-class SdlTextRenderer : public TextRenderer {
+class TtfTextRenderer : public SdlTextRenderer {
  public:
-  SdlTextRenderer() {
+  TtfTextRenderer() {
     if (TTF_Init() != 0) {
       std::fprintf(stderr, "tarvolen: cannot start the font renderer (%s); text is drawn as boxes\n",
                    TTF_GetError());
@@ -55,7 +56,7 @@ class SdlTextRenderer : public TextRenderer {
       ttfUp_ = true;
     }
   }
-  ~SdlTextRenderer() override {
+  ~TtfTextRenderer() override {
     for (auto& [key, f] : fonts_)
       if (f.font) TTF_CloseFont(f.font);
     if (ttfUp_) TTF_Quit();
@@ -69,6 +70,8 @@ class SdlTextRenderer : public TextRenderer {
     if (f.bitmap) return RenderByGlyph(f, text);
     return RenderOutline(f, text);
   }
+
+  std::vector<std::string> FilesOpened() const override { return {opened_.begin(), opened_.end()}; }
 
  private:
   using Key = std::tuple<std::string, int, bool>;
@@ -109,6 +112,7 @@ class SdlTextRenderer : public TextRenderer {
     int size = std::max(1, h < 0 ? -h : h);
     f.font = OpenFontFile(file->path, size, file->index);
     if (!f.font) return f;
+    opened_.insert(file->path);
     if (h > 0) {
       int cell = TTF_FontHeight(f.font);
       if (cell > 0 && cell != h) TTF_SetFontSize(f.font, std::max(1, (h * h + cell / 2) / cell));
@@ -142,6 +146,7 @@ class SdlTextRenderer : public TextRenderer {
     LoadedFont f;
     f.bitmap = true;
     if (best >= 0) f.font = OpenFontFile(path, 0, best);
+    if (f.font) opened_.insert(path);
     return f;
   }
 
@@ -242,10 +247,11 @@ class SdlTextRenderer : public TextRenderer {
   bool warned_ = false;
   std::map<std::string, std::vector<int>> strikeCells_;  // each bitmap file's cell heights, by face
   std::map<Key, LoadedFont> fonts_;
+  std::set<std::string> opened_;  // every font file a face came from
 };
 
 }  // namespace
 
-std::unique_ptr<TextRenderer> MakeSdlTextRenderer() { return std::make_unique<SdlTextRenderer>(); }
+std::unique_ptr<SdlTextRenderer> MakeSdlTextRenderer() { return std::make_unique<TtfTextRenderer>(); }
 
 }  // namespace tv

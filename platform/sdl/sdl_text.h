@@ -1,5 +1,7 @@
 #pragma once
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/base/text.h"
 
@@ -7,6 +9,11 @@ namespace tv {
 
 // Text rendered with SDL_ttf. Needs no window and no video subsystem, so the
 // headless backend of the tests measures labels with the real fonts too.
-std::unique_ptr<TextRenderer> MakeSdlTextRenderer();
+class SdlTextRenderer : public TextRenderer {
+ public:
+  // The font files drawn with so far: what a picture of this text depends on.
+  virtual std::vector<std::string> FilesOpened() const = 0;
+};
+std::unique_ptr<SdlTextRenderer> MakeSdlTextRenderer();
 
 }  // namespace tv

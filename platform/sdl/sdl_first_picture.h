@@ -1,0 +1,45 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/base/bitmap.h"
+
+namespace tv {
+
+// The window's first picture from the last start, kept in the player's cache
+// directory. The menu is the same picture at every start: shown as soon as
+// the window exists, while the form, its fonts and its widgets are still being
+// made, it is on the screen in about the time SDL alone takes to show a
+// window. The form's own first picture follows within milliseconds and
+// replaces it. It holds only while everything it was drawn from is as it was:
+// the program file, fontconfig's environment and the font files its text
+// came from; anything else in the file makes it as good as absent.
+class FirstPicture {
+ public:
+  struct Kept {
+    Bitmap picture;
+    std::string title;  // the window's title when it was shown
+  };
+
+  // `file` is where the picture is kept; empty keeps nothing.
+  explicit FirstPicture(std::string file);
+
+  // The kept picture of `width` x `height`, if its stamp still holds.
+  std::optional<Kept> Load(int width, int height) const;
+  // Keeps `picture`, titled `title` and drawn with the font files `fonts`,
+  // unless the file holds it already. A failed write is no concern: it is a cache.
+  void Keep(const Bitmap& picture, const std::string& title, const std::vector<std::string>& fonts) const;
+
+  // The file as Keep writes it, and what Load makes of one: for the tests.
+  static std::string Encode(const Bitmap& picture, const std::string& title, const std::vector<std::string>& fonts);
+  static std::optional<Kept> Decode(const std::string& bytes, int width, int height);
+
+ private:
+  std::string path_;
+};
+
+// Where the window's first picture is kept: beside the font answers.
+std::string FirstPictureFile();
+
+}  // namespace tv
