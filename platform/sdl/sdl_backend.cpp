@@ -27,7 +27,6 @@
 #include "platform/sdl/sdl_window_keys.h"
 #include "platform/sdl/sdl_x11_errors.h"
 #include "platform/sdl/sdl_subsystems.h"
-#include "platform/sdl/sdl_first_picture.h"
 
 namespace tv {
 namespace {
@@ -297,8 +296,10 @@ class SdlBackend : public Backend {
   // The last start's first picture, shown with its title as soon as the
   // window exists (FirstPicture); the window is shown with it.
   void ShowKeptPicture(int width, int height) {
-    kept_ = firstPicture_.Load(width, height);
-    if (!kept_) return;
+    if (!kept_ || kept_->picture.width != width || kept_->picture.height != height) {
+      kept_.reset();
+      return;
+    }
     window_.SetTitle(kept_->title);
     window_.Show();
     window_.Present(kept_->picture, {{0, 0, width, height}});
@@ -325,6 +326,8 @@ class SdlBackend : public Backend {
  public:
   int scale_ = 1;  // the window's scale when not fullscreen; 0 until the display has been asked
   bool startFullscreen_ = false;
+  FirstPicture firstPicture_{""};
+  std::optional<FirstPicture::Kept> kept_;  // until the game's own first picture
   WindowKeys& Keys() { return windowKeys_; }
 
  private:
@@ -332,8 +335,6 @@ class SdlBackend : public Backend {
   Uint32 userEvent_ = 0;
   Uint32 held_ = 0;  // mouse buttons held on the main window
   std::unique_ptr<SdlTextRenderer> text_;
-  FirstPicture firstPicture_{FirstPictureFile()};
-  std::optional<FirstPicture::Kept> kept_;  // until the game's own first picture
   bool firstKept_ = false;
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
@@ -388,13 +389,15 @@ bool VideoStartMayFork() {
 }
 
 std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale, WindowChoices start,
-                                        WindowChoicesListener changed) {
+                                        WindowChoicesListener changed, FirstPictures first) {
   InstallSdlBitmapDecoder();
   auto backend = std::make_unique<SdlBackend>(audio);
   backend->scale_ = std::clamp(scale, 0, kMaxScale);
   backend->startFullscreen_ = start.fullscreen;
   backend->Keys().SetMuted(start.muted);
   backend->Keys().Listen(std::move(changed));
+  backend->kept_ = std::move(first.shown);
+  backend->firstPicture_ = FirstPicture(std::move(first.keptIn));
   return backend;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
+#include "platform/sdl/sdl_first_picture.h"
 #include "platform/toolkit/backend.h"
 
 namespace tv {
@@ -24,8 +27,15 @@ struct WindowChoices {
   bool muted = false;
 };
 using WindowChoicesListener = std::function<void(const WindowChoices&)>;
+// The last start's first picture, shown with the window as soon as it exists,
+// and the file where the game's own first picture is kept for the next start
+// (FirstPicture); empty keeps nothing.
+struct FirstPictures {
+  std::optional<FirstPicture::Kept> shown;
+  std::string keptIn;
+};
 std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1, WindowChoices start = {},
-                                        WindowChoicesListener changed = {});
+                                        WindowChoicesListener changed = {}, FirstPictures first = {});
 
 // What the window's start-up needs of the process's environment, for this
 // program alone (the programs it starts get the player's); called before any
