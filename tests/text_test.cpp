@@ -185,7 +185,7 @@ TEST(FirstPictures, RoundTripWholeAndAnythingCutStaleOrOfAnotherSizeIsNone) {
     const std::string bytes = FirstPicture::Encode(picture, "Tarvolen " + std::to_string(seed), {font});
     auto back = FirstPicture::Decode(bytes, picture.width, picture.height);
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->picture.pixels, picture.pixels);
+    EXPECT_EQ(back->Picture().pixels, picture.pixels);
     EXPECT_EQ(back->title, "Tarvolen " + std::to_string(seed));
     EXPECT_FALSE(FirstPicture::Decode(bytes, picture.width + 1, picture.height));
     for (size_t cut = 0; cut < bytes.size(); cut += 1 + bytes.size() / 97)

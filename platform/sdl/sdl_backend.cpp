@@ -103,6 +103,16 @@ class SdlBackend : public Backend {
   bool PollEvent(Event& ev) override {
     if (pads_.Next(ev)) return true;
     SDL_Event e;
+    // While the last start's picture stands in for the game's own, the
+    // player's input waits for the game's picture: the form is still being
+    // made, and its set-up pumps events (as with a window not yet shown, which
+    // gets none). The game's own posted events go on; a box takes its input.
+    if (kept_ && boxes_.empty()) {
+      SDL_PumpEvents();
+      while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, userEvent_, userEvent_) > 0)
+        if (Translate(e, ev)) return true;
+      return false;
+    }
     while (SDL_PollEvent(&e))
       if (Translate(e, ev)) return true;
     return false;
@@ -296,13 +306,14 @@ class SdlBackend : public Backend {
   // The last start's first picture, shown with its title as soon as the
   // window exists (FirstPicture); the window is shown with it.
   void ShowKeptPicture(int width, int height) {
-    if (!kept_ || kept_->picture.width != width || kept_->picture.height != height) {
+    if (!kept_ || kept_->width != width || kept_->height != height) {
       kept_.reset();
       return;
     }
     window_.SetTitle(kept_->title);
     window_.Show();
-    window_.Present(kept_->picture, {{0, 0, width, height}});
+    FirstPicture::Kept::Cursor at;
+    window_.PresentRows([&](Pixel* row) { kept_->Next(at, row, size_t(width)); });
   }
 
   // The first whole picture the game shows is kept for the next start,
@@ -312,7 +323,7 @@ class SdlBackend : public Backend {
     const Rect whole{0, 0, framebuffer.width, framebuffer.height};
     if (std::find(rects.begin(), rects.end(), whole) == rects.end()) return;
     firstKept_ = true;
-    if (!kept_ || kept_->picture.pixels != framebuffer.pixels || kept_->title != window_.Title())
+    if (!kept_ || kept_->Picture().pixels != framebuffer.pixels || kept_->title != window_.Title())
       firstPicture_.Keep(framebuffer, window_.Title(), text_->FilesOpened());
     kept_.reset();
   }

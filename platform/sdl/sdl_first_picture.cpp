@@ -84,17 +84,36 @@ std::optional<FirstPicture::Kept> FirstPicture::Decode(const std::string& bytes,
     return std::nullopt;
   const size_t runs = std::stoul(digits), pixels = size_t(width) * size_t(height);
   if (runs == 0 || runs > pixels || bytes.size() - at != runs * 8) return std::nullopt;
-  kept.picture = Bitmap(width, height);
+  kept.width = width;
+  kept.height = height;
+  kept.runs.resize(runs * 2);
+  std::memcpy(kept.runs.data(), bytes.data() + at, runs * 8);
   size_t filled = 0;
   for (size_t r = 0; r < runs; ++r) {
-    uint32_t run[2];
-    std::memcpy(run, bytes.data() + at + r * 8, sizeof run);
-    if (run[0] == 0 || run[0] > pixels - filled) return std::nullopt;
-    std::fill_n(kept.picture.pixels.begin() + ptrdiff_t(filled), run[0], Pixel(run[1] & 0xFFFFFF));
-    filled += run[0];
+    const uint32_t length = kept.runs[2 * r];
+    if (length == 0 || length > pixels - filled) return std::nullopt;
+    kept.runs[2 * r + 1] &= 0xFFFFFF;
+    filled += length;
   }
   if (filled != pixels) return std::nullopt;
   return kept;
+}
+
+void FirstPicture::Kept::Next(Cursor& at, Pixel* out, size_t count) const {
+  while (count > 0 && 2 * at.run + 1 < runs.size()) {
+    const size_t n = std::min<size_t>(count, runs[2 * at.run] - at.used);
+    out = std::fill_n(out, n, Pixel(runs[2 * at.run + 1]));
+    count -= n;
+    at.used += uint32_t(n);
+    if (at.used == runs[2 * at.run]) at = {at.run + 1, 0};
+  }
+}
+
+Bitmap FirstPicture::Kept::Picture() const {
+  Bitmap b(width, height);
+  Cursor at;
+  Next(at, b.pixels.data(), b.pixels.size());
+  return b;
 }
 
 std::optional<FirstPicture::Kept> FirstPicture::Load(int width, int height) const {

@@ -17,9 +17,20 @@ namespace tv {
 // came from; anything else in the file makes it as good as absent.
 class FirstPicture {
  public:
+  // Held as runs of one colour, as in the file: made whole only row by row,
+  // straight onto the window (a megabyte less to allocate and touch first).
   struct Kept {
-    Bitmap picture;
-    std::string title;  // the window's title when it was shown
+    int width = 0, height = 0;
+    std::vector<uint32_t> runs;  // length, then 0x00RRGGBB, for each run in reading order
+    std::string title;           // the window's title when it was shown
+
+    // The next `count` pixels from `at` (a run and how much of it is used).
+    struct Cursor {
+      size_t run = 0;
+      uint32_t used = 0;
+    };
+    void Next(Cursor& at, Pixel* out, size_t count) const;
+    Bitmap Picture() const;
   };
 
   // `file` is where the picture is kept; empty keeps nothing.

@@ -71,6 +71,16 @@ bool SdlMainWindow::Present(const Bitmap& picture, const std::vector<Rect>& rect
   return true;
 }
 
+bool SdlMainWindow::PresentRows(const std::function<void(Pixel*)>& nextRow) {
+  SDL_Surface* surface = Shown() ? SDL_GetWindowSurface(window_) : nullptr;
+  if (!surface) return false;
+  surfaceW_ = surface->w;
+  surfaceH_ = surface->h;
+  view_ = CentredView(surfaceW_, surfaceH_, pictureW_, pictureH_);
+  if (view_.x > 0 || view_.y > 0) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  return PresentRowsToWindow(window_, pictureW_, pictureH_, nextRow, view_);
+}
+
 bool SdlMainWindow::ShowOnSurface(const Bitmap& picture, const std::vector<Rect>& rects) {
   SDL_Surface* surface = SDL_GetWindowSurface(window_);
   if (!surface) return false;

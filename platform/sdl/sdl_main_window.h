@@ -36,6 +36,9 @@ class SdlMainWindow {
   // first picture then comes whole once it is). A picture that cannot be shown
   // is said once on stderr.
   bool Present(const Bitmap& picture, const std::vector<Rect>& rects);
+  // Shows the whole window at once, the picture made row by row by `nextRow`
+  // (PresentRowsToWindow), black around it; false when it could not be shown.
+  bool PresentRows(const std::function<void(Pixel*)>& nextRow);
   // The window took a new size: the pointer is mapped anew at once.
   void Resized(int w, int h) { view_ = CentredView(w, h, pictureW_, pictureH_); }
 

@@ -128,6 +128,30 @@ TEST_F(ProgramOnX, WithASessionBusNamedOrNoneAtAllTheStartForksNothing) {
   EXPECT_EQ(ForksAtStart(desk_, ""), 0);
 }
 
+// The window's first picture is kept for the next start, which shows it as
+// soon as the window exists: the menu as set up, whatever the pointer does
+// meanwhile, since input waits for the game's own first picture. The pointer
+// rests over the third row where the window opens the second time.
+TEST_F(ProgramOnX, TheNextStartShowsTheKeptMenuAndThePointerUnderItWaitsForTheGame) {
+  const std::string cache = desk_.TempDir() + "/cache", kept = cache + "/tarvolen/first-picture";
+  std::string first;
+  for (int start = 0; start < 2; ++start) {
+    desk_.Launch(TARVOLEN_PROGRAM, {{"XDG_CACHE_HOME", cache}});
+    auto w = desk_.WaitWindow("Tarvolen", 30s);
+    ASSERT_TRUE(w) << desk_.Stderr();
+    if (start == 0) {
+      ASSERT_TRUE(desk_.WaitPixel(w->id, kRowX, kRowY[0], kRed, 20s)) << "the menu never showed";
+      desk_.MoveMouse(w->id, kRowCaptionX, kRowY[2]);
+    }
+    ASSERT_TRUE(desk_.WaitPixel(w->id, kRowX, kRowY[2], kRed, 20s)) << "the pointer's row never lit";
+    desk_.Close(w->id);
+    ASSERT_TRUE(desk_.WaitExit(10s));
+    if (start == 0) first = ReadWholeFile(kept);
+  }
+  ASSERT_FALSE(first.empty()) << "no first picture kept";
+  EXPECT_TRUE(ReadWholeFile(kept) == first) << "the second start's first picture was not the kept menu";
+}
+
 // A measurement, run by hand: --gtest_also_run_disabled_tests --gtest_filter='*Idle*'.
 // The loop sleeps until the next timer or input, so the main thread of an idle
 // menu costs next to nothing; the whole process adds the music's synthesis.
