@@ -30,9 +30,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries the program loads itself when first needed (late_library.h),
 # so that the loader does not map them before the first picture, are not
-# linked, and dpkg-shlibdeps cannot see them: SDL_ttf, fontconfig and libjpeg,
-# and libfluidsynth3 (only for a piece without its recording).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-ttf-2.0-0, libfontconfig1, libjpeg62-turbo, libfluidsynth3, \
+# linked, and dpkg-shlibdeps cannot see them: SDL_ttf, fontconfig, libjpeg and
+# libpng, and libfluidsynth3 (only for a piece without its recording).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-ttf-2.0-0, libfontconfig1, libjpeg62-turbo, libpng16-16, libfluidsynth3, \
 fonts-wine, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
 

@@ -134,7 +134,7 @@ foreach(source ${journal_fuzz_sources})
 endforeach()
 add_custom_command(OUTPUT ${journal_fuzz_bin}
   COMMAND ${TARVOLEN_CLANGXX} -fsanitize=fuzzer,address,undefined ${journal_fuzz_objects}
-    ${SDL2_LDFLAGS} -lpng -lsndfile -ldl -pthread -o ${journal_fuzz_bin}
+    ${SDL2_LDFLAGS} -lsndfile -ldl -pthread -o ${journal_fuzz_bin}
   DEPENDS ${journal_fuzz_objects}
   COMMENT "Linking the journal fuzzer with clang"
   COMMAND_EXPAND_LISTS VERBATIM)
