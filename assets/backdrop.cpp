@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 
 #include "platform/base/require.h"
+#include "platform/files/late_library.h"
 
 namespace tv {
 
@@ -20,6 +21,33 @@ namespace {
 
 constexpr int kBackdropWidth = 593;
 constexpr int kBackdropHeight = 402;
+
+// libjpeg is loaded when the backdrop is first decoded, as a match first shows
+// it, not with the program: the menu's first picture needs none of it.
+#define TV_JPEG_FUNCTIONS(X)                                                                       \
+  X(jpeg_std_error) X(jpeg_CreateDecompress) X(jpeg_destroy_decompress) X(jpeg_mem_src) X(jpeg_read_header) \
+  X(jpeg_start_decompress) X(jpeg_read_scanlines) X(jpeg_finish_decompress)
+
+struct JpegLibrary {
+#define TV_JPEG_POINTER(name) decltype(&::name) name = nullptr;
+  TV_JPEG_FUNCTIONS(TV_JPEG_POINTER)
+#undef TV_JPEG_POINTER
+};
+
+JpegLibrary gJpeg;
+
+// Whether libjpeg could be loaded; the first call loads it, and a machine
+// without it is told once on stderr.
+bool LoadJpeg() {
+  static const bool loaded = [] {
+    LateLibrary lib({"libjpeg.so.62", "libjpeg.so"});
+#define TV_JPEG_LOOKUP(name) lib.Find(gJpeg.name, #name);
+    TV_JPEG_FUNCTIONS(TV_JPEG_LOOKUP)
+#undef TV_JPEG_LOOKUP
+    return lib.Ready("libjpeg", "the backdrop cannot be decoded");
+  }();
+  return loaded;
+}
 
 // libjpeg's default error handler exits the process; this one jumps back to
 // the decoder instead, which stops with the library's message.
@@ -36,31 +64,34 @@ void OnJpegError(j_common_ptr cinfo) {
 }
 
 // Kept free of objects with destructors: a longjmp out of libjpeg lands here.
-// Returns nullptr on success, else libjpeg's message.
+// Returns nullptr on success, else libjpeg's message. A library of another
+// version than the header's refuses in jpeg_CreateDecompress, through the jump.
 const char* DecodeRgb(const uint8_t* data, size_t size, int& width, int& height,
                       std::vector<uint8_t>& rgb) {
+  if (!LoadJpeg()) return "libjpeg cannot be loaded";
   static ErrorManager err;
   jpeg_decompress_struct cinfo;
-  cinfo.err = jpeg_std_error(&err.base);
+  cinfo.err = gJpeg.jpeg_std_error(&err.base);
   err.base.error_exit = OnJpegError;
   if (setjmp(err.jump)) {
-    jpeg_destroy_decompress(&cinfo);
+    gJpeg.jpeg_destroy_decompress(&cinfo);
     return err.message;
   }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-  jpeg_read_header(&cinfo, TRUE);
+  // jpeg_create_decompress, a macro over this call, which checks the version and the size.
+  gJpeg.jpeg_CreateDecompress(&cinfo, JPEG_LIB_VERSION, sizeof(cinfo));
+  gJpeg.jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  gJpeg.jpeg_read_header(&cinfo, TRUE);
   cinfo.out_color_space = JCS_RGB;
-  jpeg_start_decompress(&cinfo);
+  gJpeg.jpeg_start_decompress(&cinfo);
   width = int(cinfo.output_width);
   height = int(cinfo.output_height);
   rgb.resize(size_t(width) * size_t(height) * 3);
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = &rgb[size_t(cinfo.output_scanline) * size_t(width) * 3];
-    jpeg_read_scanlines(&cinfo, &row, 1);
+    gJpeg.jpeg_read_scanlines(&cinfo, &row, 1);
   }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
+  gJpeg.jpeg_finish_decompress(&cinfo);
+  gJpeg.jpeg_destroy_decompress(&cinfo);
   return nullptr;
 }
 

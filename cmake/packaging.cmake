@@ -28,9 +28,12 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # program opens by path at run time has to be named: the bitmap font of its
 # message boxes and a General MIDI soundfont for /usr/share/sounds/sf2/default-GM.sf2.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# libfluidsynth3 is loaded at run time (for a piece without its recording), so
-# dpkg-shlibdeps cannot see it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfluidsynth3, fonts-wine, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm")
+# The libraries the program loads itself when first needed (late_library.h),
+# so that the loader does not map them before the first picture, are not
+# linked, and dpkg-shlibdeps cannot see them: SDL_ttf, fontconfig, libjpeg and
+# libpng, and libfluidsynth3 (only for a piece without its recording).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsdl2-ttf-2.0-0, libfontconfig1, libjpeg62-turbo, libpng16-16, libfluidsynth3, \
+fonts-wine, timgm6mb-soundfont | fluid-soundfont-gm | sf2-soundfont-gm")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
 
 # Section games wants the program in /usr/games, and Debian builds every

@@ -77,11 +77,11 @@ function(tarvolen_media_fuzzer name libs)
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 120)
 endfunction()
 
-tarvolen_media_fuzzer(midi_fuzz "-lfluidsynth;-lsndfile"
+tarvolen_media_fuzzer(midi_fuzz "-ldl;-lsndfile"
   ${PROJECT_SOURCE_DIR}/platform/sound/midi_file.cpp ${PROJECT_SOURCE_DIR}/platform/sound/media_files.cpp ${PROJECT_SOURCE_DIR}/platform/sound/recorded_music.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/file_report.cpp ${PROJECT_SOURCE_DIR}/platform/files/atomic_file.cpp
   ${PROJECT_SOURCE_DIR}/platform/fluidsynth/synth.cpp ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp
-  ${PROJECT_SOURCE_DIR}/platform/files/system.cpp)
+  ${PROJECT_SOURCE_DIR}/platform/files/system.cpp ${PROJECT_SOURCE_DIR}/platform/files/late_library.cpp)
 tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/sound/wave_file.cpp)
 
 # The settings reader starts from a few files as a player or a newer version may leave them.
@@ -134,7 +134,7 @@ foreach(source ${journal_fuzz_sources})
 endforeach()
 add_custom_command(OUTPUT ${journal_fuzz_bin}
   COMMAND ${TARVOLEN_CLANGXX} -fsanitize=fuzzer,address,undefined ${journal_fuzz_objects}
-    ${SDL2_LDFLAGS} ${SDL2TTF_LDFLAGS} ${FONTCONFIG_LDFLAGS} -ljpeg -lpng -lsndfile -pthread -o ${journal_fuzz_bin}
+    ${SDL2_LDFLAGS} -lsndfile -ldl -pthread -o ${journal_fuzz_bin}
   DEPENDS ${journal_fuzz_objects}
   COMMENT "Linking the journal fuzzer with clang"
   COMMAND_EXPAND_LISTS VERBATIM)

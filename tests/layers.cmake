@@ -10,3 +10,9 @@ foreach(rule_test "game;GameIncludesOnlyItself" "sdl;OnlyTheSdlBackendIncludesSd
   add_test(NAME layers.${name}
     COMMAND ${CMAKE_COMMAND} -DROOT=${PROJECT_SOURCE_DIR} -DRULE=${rule} -P ${PROJECT_SOURCE_DIR}/cmake/check_layers.cmake)
 endforeach()
+
+# What the program loads itself when first needed (SDL_ttf, fontconfig, libjpeg,
+# libpng, FluidSynth) is not linked to it (cmake/check_needed.cmake).
+add_test(NAME layers.ProgramLinksNoLateLibrary
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:tarvolen> -DREADELF=${CMAKE_READELF}
+    -P ${PROJECT_SOURCE_DIR}/cmake/check_needed.cmake)

@@ -1,6 +1,5 @@
 #include "platform/fluidsynth/synth.h"
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <fluidsynth.h>
@@ -13,6 +12,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/files/late_library.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sound/audio_mixer.h"
 
@@ -39,29 +39,19 @@ struct FluidLibrary {
 };
 
 FluidLibrary gFluid;
-std::once_flag gFluidOnce;
-bool gFluidLoaded = false;
 
 // Whether FluidSynth could be loaded; the first call loads it, and a machine
 // without it is told once on stderr (the game then plays recordings only).
 bool LoadFluid() {
-  std::call_once(gFluidOnce, [] {
-    void* lib = nullptr;
-    for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so"})
-      if ((lib = ::dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
-    bool all = lib != nullptr;
-#define TV_FLUID_LOOKUP(name)                                                  \
-  gFluid.name = lib ? reinterpret_cast<decltype(&::name)>(::dlsym(lib, #name)) : nullptr; \
-  all = all && gFluid.name;
+  static const bool loaded = [] {
+    LateLibrary lib({"libfluidsynth.so.3", "libfluidsynth.so"});
+#define TV_FLUID_LOOKUP(name) lib.Find(gFluid.name, #name);
     TV_FLUID_FUNCTIONS(TV_FLUID_LOOKUP)
 #undef TV_FLUID_LOOKUP
-    if (!all) std::fprintf(stderr, "tarvolen: cannot load FluidSynth (%s); music without its recording is silent\n",
-                           lib ? "a function is missing" : ::dlerror());
-    gFluidLoaded = all;
-  });
-  return gFluidLoaded;
+    return lib.Ready("FluidSynth", "music without its recording is silent");
+  }();
+  return loaded;
 }
-
 
 // FluidSynth talks on stderr unless told otherwise; the game logs nothing.
 void Quiet(int, const char*, void*) {}

@@ -5,11 +5,40 @@
 
 #include <mutex>
 
+#include "platform/files/late_library.h"
 #include "platform/files/system.h"
 #include "platform/sdl/sdl_fontcache.h"
 
 namespace tv {
 namespace {
+
+// fontconfig is loaded the first time it is asked, not with the program: a
+// start whose answers are kept (FontMatchCache) never needs it.
+#define TV_FC_FUNCTIONS(X)                                                                                   \
+  X(FcInitLoadConfigAndFonts) X(FcConfigDestroy) X(FcPatternCreate) X(FcPatternDestroy) X(FcPatternAddString) \
+  X(FcPatternAddInteger) X(FcPatternAddBool) X(FcConfigSubstitute) X(FcDefaultSubstitute) X(FcFontMatch)     \
+  X(FcPatternGetBool) X(FcPatternGetInteger) X(FcPatternGetString)
+
+struct FcLibrary {
+#define TV_FC_POINTER(name) decltype(&::name) name = nullptr;
+  TV_FC_FUNCTIONS(TV_FC_POINTER)
+#undef TV_FC_POINTER
+};
+
+FcLibrary gFc;
+
+// Whether fontconfig could be loaded; the first call loads it, and a machine
+// without it is told once on stderr (no outline font is found then).
+bool LoadFontconfig() {
+  static const bool loaded = [] {
+    LateLibrary lib({"libfontconfig.so.1", "libfontconfig.so"});
+#define TV_FC_LOOKUP(name) lib.Find(gFc.name, #name);
+    TV_FC_FUNCTIONS(TV_FC_LOOKUP)
+#undef TV_FC_LOOKUP
+    return lib.Ready("fontconfig", "text not in the bitmap font is drawn as boxes");
+  }();
+  return loaded;
+}
 
 // Fontconfig's configuration: its files parsed and its caches mapped, about
 // 10 ms. Made once, by PrepareFontMatching on a thread of its own when the
@@ -18,7 +47,7 @@ std::mutex gMutex;
 FcConfig* gConfig = nullptr;
 
 FcConfig* ConfigLocked() {
-  if (!gConfig) gConfig = FcInitLoadConfigAndFonts();
+  if (!gConfig && LoadFontconfig()) gConfig = gFc.FcInitLoadConfigAndFonts();
   return gConfig;
 }
 
@@ -43,7 +72,7 @@ void PrepareFontMatching() {
 
 void ReleaseFontMatching() {
   std::lock_guard<std::mutex> lock(gMutex);
-  if (gConfig) FcConfigDestroy(gConfig);
+  if (gConfig) gFc.FcConfigDestroy(gConfig);
   gConfig = nullptr;
 }
 
@@ -70,33 +99,33 @@ namespace {
 
 std::optional<FontFile> AskFontconfig(FcConfig* config, const std::string& family, bool bold) {
   std::optional<FontFile> result;
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+  FcPattern* pattern = gFc.FcPatternCreate();
+  gFc.FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  gFc.FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  gFc.FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
   // Bitmap strikes are chosen by index, not size: keep to outlines here.
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(config, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
+  gFc.FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  gFc.FcConfigSubstitute(config, pattern, FcMatchPattern);
+  gFc.FcDefaultSubstitute(pattern);
   FcResult res = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(config, pattern, &res);
+  FcPattern* match = gFc.FcFontMatch(config, pattern, &res);
   if (match) {
     FcChar8* file = nullptr;
     FcBool scalable = FcFalse;
     int index = 0, weight = FC_WEIGHT_REGULAR;
-    FcPatternGetBool(match, FC_SCALABLE, 0, &scalable);
-    FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && scalable) {
+    gFc.FcPatternGetBool(match, FC_SCALABLE, 0, &scalable);
+    gFc.FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    gFc.FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+    if (gFc.FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && scalable) {
       FontFile f;
       f.path = reinterpret_cast<const char*>(file);
       f.index = index;
       f.bold = weight >= FC_WEIGHT_DEMIBOLD;
       result = f;
     }
-    FcPatternDestroy(match);
+    gFc.FcPatternDestroy(match);
   }
-  FcPatternDestroy(pattern);
+  gFc.FcPatternDestroy(pattern);
   return result;
 }
 

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/files/late_library.h"
 #include "platform/toolkit/codepage.h"
 #include "platform/sdl/sdl_fontmatch.h"
 
@@ -18,6 +19,35 @@ namespace tv {
 namespace {
 
 constexpr int kMaxHeight = 400;  // a sane bound on what a caller may ask for
+
+// SDL_ttf, with FreeType, HarfBuzz and GLib behind it, is loaded when the first
+// text is drawn, not with the program: mapped before main() it costs about a
+// millisecond before the first picture, and making the renderer costs nothing.
+#define TV_TTF_FUNCTIONS(X)                                                                            \
+  X(TTF_Init) X(TTF_Quit) X(TTF_OpenFontIndexRW) X(TTF_CloseFont) X(TTF_FontHeight) X(TTF_SetFontSize) \
+  X(TTF_SetFontStyle) X(TTF_SizeUTF8) X(TTF_RenderUTF8_Blended) X(TTF_GlyphMetrics32)                  \
+  X(TTF_RenderGlyph_Blended)
+
+struct TtfLibrary {
+#define TV_TTF_POINTER(name) decltype(&::name) name = nullptr;
+  TV_TTF_FUNCTIONS(TV_TTF_POINTER)
+#undef TV_TTF_POINTER
+};
+
+TtfLibrary gTtf;
+
+// Whether SDL_ttf could be loaded; the first call loads it, and a machine
+// without it is told once on stderr.
+bool LoadTtf() {
+  static const bool loaded = [] {
+    LateLibrary lib({"libSDL2_ttf-2.0.so.0", "libSDL2_ttf.so"});
+#define TV_TTF_LOOKUP(name) lib.Find(gTtf.name, #name);
+    TV_TTF_FUNCTIONS(TV_TTF_LOOKUP)
+#undef TV_TTF_LOOKUP
+    return lib.Ready("SDL_ttf", "text is drawn as boxes");
+  }();
+  return loaded;
+}
 
 struct LoadedFont {
   TTF_Font* font = nullptr;
@@ -43,23 +73,15 @@ TTF_Font* OpenFontFile(const std::string& path, int size, long index) {
     std::fclose(file);
     return nullptr;
   }
-  return TTF_OpenFontIndexRW(rw, 1, size, index);  // closes the file on failure too
+  return gTtf.TTF_OpenFontIndexRW(rw, 1, size, index);  // closes the file on failure too
 }
 
 class TtfTextRenderer : public SdlTextRenderer {
  public:
-  TtfTextRenderer() {
-    if (TTF_Init() != 0) {
-      std::fprintf(stderr, "tarvolen: cannot start the font renderer (%s); text is drawn as boxes\n",
-                   TTF_GetError());
-    } else {
-      ttfUp_ = true;
-    }
-  }
   ~TtfTextRenderer() override {
     for (auto& [key, f] : fonts_)
-      if (f.font) TTF_CloseFont(f.font);
-    if (ttfUp_) TTF_Quit();
+      if (f.font) gTtf.TTF_CloseFont(f.font);
+    if (ttfUp_) gTtf.TTF_Quit();
     // Fontconfig's configuration is kept between matches; not past the renderer.
     ReleaseFontMatching();
   }
@@ -76,12 +98,28 @@ class TtfTextRenderer : public SdlTextRenderer {
  private:
   using Key = std::tuple<std::string, int, bool>;
 
+  // SDL_ttf is loaded and started with the first font asked for: making the
+  // renderer is free, and a session that draws no text never loads it.
+  bool TtfUp() {
+    if (!ttfTried_) {
+      ttfTried_ = true;
+      if (!LoadTtf()) return false;
+      if (gTtf.TTF_Init() != 0)
+        std::fprintf(stderr, "tarvolen: cannot start the font renderer (%s); text is drawn as boxes\n",
+                     TTF_GetError());
+      else
+        ttfUp_ = true;
+    }
+    return ttfUp_;
+  }
+
   const LoadedFont& Font(const FontSpec& wanted) {
     Key key{wanted.face, wanted.height, wanted.bold};
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    LoadedFont f = ttfUp_ ? Open(wanted) : LoadedFont{};
-    if (!f.font && ttfUp_ && !warned_) {
+    const bool up = TtfUp();
+    LoadedFont f = up ? Open(wanted) : LoadedFont{};
+    if (!f.font && up && !warned_) {
       warned_ = true;
       std::fprintf(stderr, "tarvolen: no usable font for \"%s\" (%s); text is drawn as boxes\n",
                    wanted.face.c_str(), TTF_GetError());
@@ -114,10 +152,10 @@ class TtfTextRenderer : public SdlTextRenderer {
     if (!f.font) return f;
     opened_.insert(file->path);
     if (h > 0) {
-      int cell = TTF_FontHeight(f.font);
-      if (cell > 0 && cell != h) TTF_SetFontSize(f.font, std::max(1, (h * h + cell / 2) / cell));
+      int cell = gTtf.TTF_FontHeight(f.font);
+      if (cell > 0 && cell != h) gTtf.TTF_SetFontSize(f.font, std::max(1, (h * h + cell / 2) / cell));
     }
-    if (wanted.bold && !file->bold) TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
+    if (wanted.bold && !file->bold) gTtf.TTF_SetFontStyle(f.font, TTF_STYLE_BOLD);
     return f;
   }
 
@@ -130,8 +168,8 @@ class TtfTextRenderer : public SdlTextRenderer {
       for (long index = 0; index < 16; ++index) {
         TTF_Font* font = OpenFontFile(path, 0, index);
         if (!font) break;
-        cells.push_back(TTF_FontHeight(font));
-        TTF_CloseFont(font);
+        cells.push_back(gTtf.TTF_FontHeight(font));
+        gTtf.TTF_CloseFont(font);
       }
     long best = -1;
     double bestDiff = 1e9;
@@ -167,13 +205,13 @@ class TtfTextRenderer : public SdlTextRenderer {
 
   static TextMask RenderOutline(const LoadedFont& f, const std::string& text) {
     TextMask m;
-    m.height = TTF_FontHeight(f.font);
+    m.height = gTtf.TTF_FontHeight(f.font);
     std::string utf8 = Cp1252ToUtf8(text);
     int w = 0, h = 0;
-    if (!text.empty() && TTF_SizeUTF8(f.font, utf8.c_str(), &w, &h) == 0) m.width = w;
+    if (!text.empty() && gTtf.TTF_SizeUTF8(f.font, utf8.c_str(), &w, &h) == 0) m.width = w;
     m.alpha.assign(size_t(m.width) * m.height, 0);
     if (m.width == 0) return m;
-    SDL_Surface* s = TTF_RenderUTF8_Blended(f.font, utf8.c_str(), SDL_Color{255, 255, 255, 255});
+    SDL_Surface* s = gTtf.TTF_RenderUTF8_Blended(f.font, utf8.c_str(), SDL_Color{255, 255, 255, 255});
     CopyAlpha(s, m, 0, false);
     SDL_FreeSurface(s);
     return m;
@@ -185,7 +223,7 @@ class TtfTextRenderer : public SdlTextRenderer {
   // (TextRender.BitmapFaceAdvancesAddUpAndBoldWidensEachCharacterByOne).
   static TextMask RenderByGlyph(const LoadedFont& f, const std::string& text) {
     TextMask m;
-    m.height = TTF_FontHeight(f.font);
+    m.height = gTtf.TTF_FontHeight(f.font);
     int extra = f.syntheticBold ? 1 : 0;
     std::vector<std::pair<int, uint16_t>> pen;  // x of each glyph
     std::string utf8 = Cp1252ToUtf8(text);
@@ -193,14 +231,14 @@ class TtfTextRenderer : public SdlTextRenderer {
     for (size_t i = 0; i < utf8.size();) {
       uint32_t cp = DecodeUtf8(utf8, i);
       int advance = 0;
-      if (TTF_GlyphMetrics32(f.font, cp, nullptr, nullptr, nullptr, nullptr, &advance) != 0) advance = 0;
+      if (gTtf.TTF_GlyphMetrics32(f.font, cp, nullptr, nullptr, nullptr, nullptr, &advance) != 0) advance = 0;
       pen.emplace_back(x, uint16_t(cp));
       x += advance + extra;
     }
     m.width = x + extra;
     m.alpha.assign(size_t(m.width) * m.height, 0);
     for (auto [gx, cp] : pen) {
-      SDL_Surface* s = TTF_RenderGlyph_Blended(f.font, cp, SDL_Color{255, 255, 255, 255});
+      SDL_Surface* s = gTtf.TTF_RenderGlyph_Blended(f.font, cp, SDL_Color{255, 255, 255, 255});
       CopyAlpha(s, m, gx, true);
       if (extra) CopyAlpha(s, m, gx + 1, true);
       SDL_FreeSurface(s);
@@ -243,6 +281,7 @@ class TtfTextRenderer : public SdlTextRenderer {
     return m;
   }
 
+  bool ttfTried_ = false;
   bool ttfUp_ = false;
   bool warned_ = false;
   std::map<std::string, std::vector<int>> strikeCells_;  // each bitmap file's cell heights, by face
