@@ -84,9 +84,9 @@ bool PrintState(const tv::GameState& g) {
   return FlushedStdout();
 }
 
-// The synthesiser with its sound font, and fontconfig's configuration, load on
-// threads of their own beside the window's start-up (the menu waits for them
-// only where it uses them). Where the window's start-up may fork (D-Bus
+// The synthesiser with its sound font, and the font renderer's library with
+// fontconfig's configuration, load on threads of their own beside the window's
+// start-up (the menu waits for them only where it uses them). Where the window's start-up may fork (D-Bus
 // autolaunches its helper when there is no session bus), they are made only
 // once it is done: a child forked while another thread holds a lock can hang
 // on it. However Play ends, the threads are joined, their failures said, and
@@ -101,6 +101,7 @@ class StartUpThreads {
                           })),
         fonts_(std::async(std::launch::async, [] {
           Named("tarvolen-fonts");
+          tv::PrepareText();
           tv::PrepareFontMatching();
         })) {}
   StartUpThreads(const StartUpThreads&) = delete;

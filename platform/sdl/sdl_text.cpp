@@ -291,6 +291,8 @@ class TtfTextRenderer : public SdlTextRenderer {
 
 }  // namespace
 
+void PrepareText() { LoadTtf(); }
+
 std::unique_ptr<SdlTextRenderer> MakeSdlTextRenderer() { return std::make_unique<TtfTextRenderer>(); }
 
 }  // namespace tv

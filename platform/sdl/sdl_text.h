@@ -16,4 +16,8 @@ class SdlTextRenderer : public TextRenderer {
 };
 std::unique_ptr<SdlTextRenderer> MakeSdlTextRenderer();
 
+// Loads the font renderer's library ahead of the first text, on a start-up
+// thread beside the window's own start; a first text drawn meanwhile waits.
+void PrepareText();
+
 }  // namespace tv
