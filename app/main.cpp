@@ -24,6 +24,7 @@
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_fontmatch.h"
 #include "platform/sdl/sdl_media.h"
+#include "platform/sdl/sdl_process.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/files/system.h"
 

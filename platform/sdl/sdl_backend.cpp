@@ -1,7 +1,6 @@
 #include "platform/sdl/sdl_backend.h"
 
 #include <SDL.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <climits>
@@ -356,48 +355,6 @@ class SdlBackend : public Backend {
 };
 
 }  // namespace
-
-namespace {
-
-bool SessionBusNamed() {
-  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  return address && *address;
-}
-
-bool SessionBusInRuntimeDirectory() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  struct stat st {};
-  return runtime && *runtime && ::stat((std::string(runtime) + "/bus").c_str(), &st) == 0 &&
-         S_ISSOCK(st.st_mode);
-}
-
-}  // namespace
-
-void PrepareSdlProcess() {
-  // Nothing in this program takes typed text, yet the X input method SDL opens
-  // with the video subsystem parses the locale's whole Compose table (half a
-  // megabyte of text, 10 to 20 ms of start-up). An empty table does for keys.
-  SetForThisProgram("XCOMPOSEFILE", "/dev/null");
-  // The class the desktop matches the window to tarvolen.desktop by (its
-  // StartupWMClass), whatever the executable is called; SDL 2.26 reads these
-  // from the environment only, when the video subsystem starts. A class the
-  // player set stays.
-  SetForThisProgram("SDL_VIDEO_X11_WMCLASS", "tarvolen", false);
-  SetForThisProgram("SDL_VIDEO_WAYLAND_WMCLASS", "tarvolen", false);
-  // Without a session bus D-Bus would autolaunch one for SDL's input-method
-  // support, which a game that takes no typed text does not use: a fork and
-  // exec in the middle of the video start, and a bus daemon left running for
-  // the X session. An address no transport answers turns that off; an address
-  // the player names, autolaunch included, is theirs.
-  if (!SessionBusNamed() && !SessionBusInRuntimeDirectory())
-    SetForThisProgram("DBUS_SESSION_BUS_ADDRESS", "disabled:");
-}
-
-bool VideoStartMayFork() {
-  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  if (SessionBusNamed()) return std::strstr(address, "autolaunch:") != nullptr;
-  return !SessionBusInRuntimeDirectory();
-}
 
 std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale, WindowChoices start,
                                         WindowChoicesListener changed, FirstPictures first) {
