@@ -17,8 +17,11 @@ namespace {
 constexpr const char* kHeader = "tarvolen first picture 1";
 constexpr size_t kMaxText = 64 * 1024;  // the lines before the pixels
 
-// The program file and fontconfig's environment, as one line.
-std::string Stamp() { return FontMatchCache::FileStamp("/proc/self/exe") + "\t" + FontMatchCache::Stamp(); }
+// Fontconfig's environment, as one line. Not the program file: two copies of
+// the game (an installed one and a build) would take turns writing theirs and
+// neither would ever show it; another version's menu stands only until the
+// game's own picture replaces it, in the file too.
+std::string Stamp() { return FontMatchCache::Stamp(); }
 
 bool OneLine(const std::string& s) { return s.find('\n') == std::string::npos; }
 

@@ -12,9 +12,9 @@ namespace tv {
 // the window exists, while the form, its fonts and its widgets are still being
 // made, it is on the screen in about the time SDL alone takes to show a
 // window. The form's own first picture follows within milliseconds and
-// replaces it. It holds only while everything it was drawn from is as it was:
-// the program file, fontconfig's environment and the font files its text
-// came from; anything else in the file makes it as good as absent.
+// replaces it. It holds only while the fonts it was drawn with are as they
+// were: fontconfig's environment and the font files its text came from;
+// anything else in the file makes it as good as absent.
 class FirstPicture {
  public:
   // Held as runs of one colour, as in the file: made whole only row by row,
