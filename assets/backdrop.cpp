@@ -29,9 +29,7 @@ constexpr int kBackdropHeight = 402;
   X(jpeg_start_decompress) X(jpeg_read_scanlines) X(jpeg_finish_decompress)
 
 struct JpegLibrary {
-#define TV_JPEG_POINTER(name) decltype(&::name) name = nullptr;
-  TV_JPEG_FUNCTIONS(TV_JPEG_POINTER)
-#undef TV_JPEG_POINTER
+  TV_JPEG_FUNCTIONS(TV_LATE_POINTER)
 };
 
 JpegLibrary gJpeg;
@@ -41,9 +39,8 @@ JpegLibrary gJpeg;
 bool LoadJpeg() {
   static const bool loaded = [] {
     LateLibrary lib({"libjpeg.so.62", "libjpeg.so"});
-#define TV_JPEG_LOOKUP(name) lib.Find(gJpeg.name, #name);
-    TV_JPEG_FUNCTIONS(TV_JPEG_LOOKUP)
-#undef TV_JPEG_LOOKUP
+    auto& table = gJpeg;
+    TV_JPEG_FUNCTIONS(TV_LATE_FIND)
     return lib.Ready("libjpeg", "the backdrop cannot be decoded");
   }();
   return loaded;

@@ -33,3 +33,10 @@ class LateLibrary {
 };
 
 }  // namespace tv
+
+// A file lists the functions it calls as an X-macro, TV_NAME_FUNCTIONS(X), and
+// gives it these: TV_LATE_POINTER declares the table's pointers in a struct;
+// TV_LATE_FIND, where a LateLibrary `lib` and the table as `table` are in
+// scope, fills them.
+#define TV_LATE_POINTER(name) decltype(&::name) name = nullptr;
+#define TV_LATE_FIND(name) lib.Find(table.name, #name);

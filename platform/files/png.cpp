@@ -21,9 +21,7 @@ namespace {
   X(png_write_end)
 
 struct PngLibrary {
-#define TV_PNG_POINTER(name) decltype(&::name) name = nullptr;
-  TV_PNG_FUNCTIONS(TV_PNG_POINTER)
-#undef TV_PNG_POINTER
+  TV_PNG_FUNCTIONS(TV_LATE_POINTER)
 };
 
 PngLibrary gPng;
@@ -33,9 +31,8 @@ PngLibrary gPng;
 bool LoadPng() {
   static const bool loaded = [] {
     LateLibrary lib({"libpng16.so.16", "libpng16.so"});
-#define TV_PNG_LOOKUP(name) lib.Find(gPng.name, #name);
-    TV_PNG_FUNCTIONS(TV_PNG_LOOKUP)
-#undef TV_PNG_LOOKUP
+    auto& table = gPng;
+    TV_PNG_FUNCTIONS(TV_LATE_FIND)
     return lib.Ready("libpng", "no picture can be written");
   }();
   return loaded;

@@ -33,9 +33,7 @@ namespace {
   X(fluid_player_stop)
 
 struct FluidLibrary {
-#define TV_FLUID_POINTER(name) decltype(&::name) name = nullptr;
-  TV_FLUID_FUNCTIONS(TV_FLUID_POINTER)
-#undef TV_FLUID_POINTER
+  TV_FLUID_FUNCTIONS(TV_LATE_POINTER)
 };
 
 FluidLibrary gFluid;
@@ -45,9 +43,8 @@ FluidLibrary gFluid;
 bool LoadFluid() {
   static const bool loaded = [] {
     LateLibrary lib({"libfluidsynth.so.3", "libfluidsynth.so"});
-#define TV_FLUID_LOOKUP(name) lib.Find(gFluid.name, #name);
-    TV_FLUID_FUNCTIONS(TV_FLUID_LOOKUP)
-#undef TV_FLUID_LOOKUP
+    auto& table = gFluid;
+    TV_FLUID_FUNCTIONS(TV_LATE_FIND)
     return lib.Ready("FluidSynth", "music without its recording is silent");
   }();
   return loaded;

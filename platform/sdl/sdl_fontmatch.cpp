@@ -20,9 +20,7 @@ namespace {
   X(FcPatternGetBool) X(FcPatternGetInteger) X(FcPatternGetString)
 
 struct FcLibrary {
-#define TV_FC_POINTER(name) decltype(&::name) name = nullptr;
-  TV_FC_FUNCTIONS(TV_FC_POINTER)
-#undef TV_FC_POINTER
+  TV_FC_FUNCTIONS(TV_LATE_POINTER)
 };
 
 FcLibrary gFc;
@@ -32,9 +30,8 @@ FcLibrary gFc;
 bool LoadFontconfig() {
   static const bool loaded = [] {
     LateLibrary lib({"libfontconfig.so.1", "libfontconfig.so"});
-#define TV_FC_LOOKUP(name) lib.Find(gFc.name, #name);
-    TV_FC_FUNCTIONS(TV_FC_LOOKUP)
-#undef TV_FC_LOOKUP
+    auto& table = gFc;
+    TV_FC_FUNCTIONS(TV_LATE_FIND)
     return lib.Ready("fontconfig", "text not in the bitmap font is drawn as boxes");
   }();
   return loaded;

@@ -29,9 +29,7 @@ constexpr int kMaxHeight = 400;  // a sane bound on what a caller may ask for
   X(TTF_RenderGlyph_Blended)
 
 struct TtfLibrary {
-#define TV_TTF_POINTER(name) decltype(&::name) name = nullptr;
-  TV_TTF_FUNCTIONS(TV_TTF_POINTER)
-#undef TV_TTF_POINTER
+  TV_TTF_FUNCTIONS(TV_LATE_POINTER)
 };
 
 TtfLibrary gTtf;
@@ -41,9 +39,8 @@ TtfLibrary gTtf;
 bool LoadTtf() {
   static const bool loaded = [] {
     LateLibrary lib({"libSDL2_ttf-2.0.so.0", "libSDL2_ttf.so"});
-#define TV_TTF_LOOKUP(name) lib.Find(gTtf.name, #name);
-    TV_TTF_FUNCTIONS(TV_TTF_LOOKUP)
-#undef TV_TTF_LOOKUP
+    auto& table = gTtf;
+    TV_TTF_FUNCTIONS(TV_LATE_FIND)
     return lib.Ready("SDL_ttf", "text is drawn as boxes");
   }();
   return loaded;
