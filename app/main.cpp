@@ -26,6 +26,7 @@
 #include "platform/sdl/sdl_media.h"
 #include "platform/sdl/sdl_process.h"
 #include "platform/sdl/sdl_text.h"
+#include "platform/sdl/sdl_thread.h"
 #include "platform/files/system.h"
 
 // The program file's version record, readable with `strings`.
@@ -110,14 +111,12 @@ class StartUpThreads {
   // The audio device opens beside the window's start-up too, once SDL's
   // video has started (SDL starts its parts one at a time): the menu's music
   // asks for it before the first picture, and then only waits for the answer.
+  // A thread of SDL's own: this one calls SDL.
   void OpenAudio(tv::SdlSound& sound) {
-    audio_ = std::async(std::launch::async, [&sound] {
-      Named("tarvolen-audio");
-      sound.device.Ready();
-    });
+    audio_.emplace("tarvolen-audio", [&sound] { sound.device.Ready(); });
   }
   ~StartUpThreads() {
-    if (audio_.valid()) Join(audio_, "the audio device");
+    if (audio_) Join([this] { audio_->Join(); }, "the audio device");
     Join(music_, "the music's synthesiser");
     Join(fonts_, "the fonts' configuration");
     tv::ReleaseFontMatching();
@@ -127,15 +126,18 @@ class StartUpThreads {
   // The thread's name, as `top -H` and a profiler show it.
   static void Named(const char* name) { pthread_setname_np(pthread_self(), name); }
   static void Join(std::future<void>& f, const char* what) {
+    Join([&f] { f.get(); }, what);
+  }
+  static void Join(const std::function<void()>& wait, const char* what) {
     try {
-      f.get();
+      wait();
     } catch (const std::exception& e) {
       std::fprintf(stderr, "tarvolen: cannot load %s: %s\n", what, e.what());
     }
   }
   std::future<void> music_;
   std::future<void> fonts_;
-  std::future<void> audio_;
+  std::optional<tv::SdlThread> audio_;
 };
 
 // The window as the player last chose it, where the command line does not

@@ -23,7 +23,8 @@ using WindowId = unsigned long;  // an X window
 struct Screenshot {
   int width = 0, height = 0;
   std::vector<uint32_t> pixels;
-  uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+  // Black outside the picture: a window gone before its grab gives an empty one.
+  uint32_t At(int x, int y) const { return Contains(x, y) ? pixels[size_t(y) * size_t(width) + size_t(x)] : 0; }
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
   // Any pixel of that colour in the rectangle (clipped to the picture)?
   bool AnyIn(int x, int y, int w, int h, uint32_t colour) const;
