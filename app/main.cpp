@@ -51,11 +51,8 @@ bool FlushedStdout() {
 
 // The game on `b` from start-up until its window closes; the last frame goes
 // to `png` when named. False when that frame could not be written (said on stderr).
-// `windowMade` runs once the window exists (and shows the last start's picture, if any).
-bool RunGame(tv::Backend& b, tv::SdlSound& sound, const std::string& png, tv::GameState& state,
-             const std::function<void()>& windowMade) {
+bool RunGame(tv::Backend& b, tv::SdlSound& sound, const std::string& png, tv::GameState& state) {
   b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
-  windowMade();
   // The media control layer: the first of the sound to go, with the game.
   std::unique_ptr<tv::MediaControl> media =
       tv::MakeSdlMediaControl(sound, [&b](const tv::Event& ev) { b.PostEvent(ev); });
@@ -144,15 +141,14 @@ class StartUpThreads {
 // say otherwise (TARVOLEN_SCALE included); what the command line chose is
 // remembered once the window is there, and so is every switch made on it.
 std::unique_ptr<tv::Backend> MakeWindow(tv::SdlSound& sound, const tv::CommandLine& cl,
-                                        std::optional<tv::SettingsFile>& settings, tv::FirstPictures first) {
+                                        std::optional<tv::SettingsFile>& settings) {
   const tv::Settings last = settings ? settings->Remembered() : tv::Settings{};
   auto window = tv::MakeSdlBackend(
       sound.device, cl.scale ? cl.scale : last.scale.value_or(0),
       {cl.fullscreen || last.fullscreen.value_or(false), !last.sound.value_or(true)},
       [&settings](const tv::WindowChoices& now) {
         if (settings) settings->Remember({.scale = {}, .fullscreen = now.fullscreen, .sound = !now.muted});
-      },
-      std::move(first));
+      });
   tv::Settings chosen;
   if (cl.scaleChosen) chosen.scale = cl.scale;
   if (cl.fullscreen) chosen.fullscreen = true;
@@ -176,19 +172,9 @@ int Play(const tv::CommandLine& cl) {
   // synthesiser and last the audio device, as SdlSound's members; declared
   // first here so that it outlives the backend, which beeps on it.
   tv::SdlSound sound;
-  // The last start's first picture, while it still holds, is shown as soon as
-  // the window exists; a replay neither shows nor keeps one.
-  tv::FirstPictures first;
-  if (!cl.headless && cl.replay.empty()) {
-    first.keptIn = tv::FirstPictureFile();
-    first.shown = tv::FirstPicture(first.keptIn).Load(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight);
-  }
-  // Joined after the machine has gone and before the sound goes. With a
-  // picture to show first they start once it is on the screen: on a machine
-  // of two cores they would otherwise take the window's start-up's turn.
-  const bool keptFirst = first.shown.has_value();
+  // Joined after the machine has gone and before the sound goes.
   std::optional<StartUpThreads> threads;
-  if (cl.headless || (!keptFirst && !tv::VideoStartMayFork())) threads.emplace(sound);
+  if (cl.headless || !tv::VideoStartMayFork()) threads.emplace(sound);
   // The machine underneath: a window, or for a headless replay nothing but the fonts.
   std::unique_ptr<tv::TextRenderer> text;
   std::unique_ptr<tv::Backend> machine;
@@ -199,25 +185,20 @@ int Play(const tv::CommandLine& cl) {
       tv::InstallSdlBitmapDecoder();
       machine = std::make_unique<tv::HeadlessBackend>(*text);
     } else {
-      machine = MakeWindow(sound, cl, settings, std::move(first));
+      machine = MakeWindow(sound, cl, settings);
     }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());
     return 1;
   }
-  auto startThreads = [&] {
-    if (threads) return;
-    threads.emplace(sound);
-    if (!cl.headless) threads->OpenAudio(sound);
-  };
-  if (threads && !cl.headless) threads->OpenAudio(sound);
-  if (!keptFirst) startThreads();
+  if (!threads) threads.emplace(sound);
+  if (!cl.headless) threads->OpenAudio(sound);
 
   tv::GameState state;
   try {
     if (!cl.replay.empty()) {
       tv::JournalReplayer replay(*machine, cl.replay, !cl.headless);
-      bool ok = RunGame(replay, sound, cl.headless ? cl.png : "", state, startThreads);
+      bool ok = RunGame(replay, sound, cl.headless ? cl.png : "", state);
       if (cl.headless) ok = PrintState(state) && ok;
       if (!replay.Finished()) {
         std::fprintf(stderr, "tarvolen: the replay stopped early: %s\n", replay.Problem().c_str());
@@ -228,13 +209,13 @@ int Play(const tv::CommandLine& cl) {
     if (!cl.record.empty()) {
       // A journal write that fails does not stop the game; it is told once the window has closed.
       tv::JournalRecorder record(*machine, cl.record);
-      RunGame(record, sound, "", state, startThreads);
+      RunGame(record, sound, "", state);
       const std::string error = record.Finish();
       if (error.empty()) return 0;
       std::fprintf(stderr, "tarvolen: %s\n", error.c_str());
       return 1;
     }
-    RunGame(*machine, sound, "", state, startThreads);
+    RunGame(*machine, sound, "", state);
   } catch (const std::exception& e) {
     // A window that cannot be made, a journal that cannot be read: said in one line, not an abort.
     std::fprintf(stderr, "tarvolen: %s\n", e.what());

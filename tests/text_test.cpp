@@ -19,7 +19,6 @@
 #include "platform/toolkit/msgbox_layout.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sdl/sdl_present.h"
-#include "platform/sdl/sdl_first_picture.h"
 #include "platform/sdl/sdl_fontcache.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/files/system.h"
@@ -169,31 +168,6 @@ TEST(FontMatches, AKeptAnswerHoldsUntilTheLocaleOrTheFileChangesAGarbledFileIsNo
     close(reader);
   }
   EXPECT_TRUE(done) << "the kept answers waited on a pipe";
-}
-
-// The window's first picture, kept for the next start: random pictures come
-// back whole; a file cut anywhere, for another size, or drawn with a font file
-// that has changed since is none.
-TEST(FirstPictures, RoundTripWholeAndAnythingCutStaleOrOfAnotherSizeIsNone) {
-  const std::string font = testing::TempDir() + "/first_picture_face.ttf";
-  std::ofstream(font) << "face";
-  for (uint32_t seed = 1; seed <= 20; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::srand(seed);
-    Bitmap picture(1 + std::rand() % 40, 1 + std::rand() % 30);
-    for (Pixel& p : picture.pixels) p = std::rand() % 3 ? Pixel(std::rand() % 4) * 0x3F3F3F : Pixel(std::rand() & 0xFFFFFF);
-    const std::string bytes = FirstPicture::Encode(picture, "Tarvolen " + std::to_string(seed), {font});
-    auto back = FirstPicture::Decode(bytes, picture.width, picture.height);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->Picture().pixels, picture.pixels);
-    EXPECT_EQ(back->title, "Tarvolen " + std::to_string(seed));
-    EXPECT_FALSE(FirstPicture::Decode(bytes, picture.width + 1, picture.height));
-    for (size_t cut = 0; cut < bytes.size(); cut += 1 + bytes.size() / 97)
-      EXPECT_FALSE(FirstPicture::Decode(bytes.substr(0, cut), picture.width, picture.height)) << "cut at " << cut;
-  }
-  const std::string bytes = FirstPicture::Encode(Bitmap(3, 2, 0xFF), "Tarvolen", {font});
-  std::ofstream(font) << "another face";
-  EXPECT_FALSE(FirstPicture::Decode(bytes, 3, 2));
 }
 
 TEST_F(TextRender, AbsurdHeightsAreBoundedAndRepeatedRendersAgree) {

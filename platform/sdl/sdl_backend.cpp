@@ -102,23 +102,13 @@ class SdlBackend : public Backend {
   bool PollEvent(Event& ev) override {
     if (pads_.Next(ev)) return true;
     SDL_Event e;
-    // While the last start's picture stands in for the game's own, the
-    // player's input waits for the game's picture: the form is still being
-    // made, and its set-up pumps events (as with a window not yet shown, which
-    // gets none). The game's own posted events go on; a box takes its input.
-    if (kept_ && boxes_.empty()) {
-      SDL_PumpEvents();
-      while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, userEvent_, userEvent_) > 0)
-        if (Translate(e, ev)) return true;
-      return false;
-    }
     while (SDL_PollEvent(&e))
       if (Translate(e, ev)) return true;
     return false;
   }
 
   bool WaitEvent(Event& ev, int64_t timeoutMs, bool /*nested*/) override {
-    pads_.StartIfShown();
+    pads_.Start();
     const uint64_t deadline = timeoutMs < 0 ? 0 : NowMs() + uint64_t(timeoutMs);
     for (;;) {
       if (pads_.Next(ev)) return true;
@@ -151,7 +141,6 @@ class SdlBackend : public Backend {
   void CreateMainWindow(int clientWidth, int clientHeight, const std::string& title,
                         const ArgbImage& icon) override {
     window_.Create(clientWidth, clientHeight, title, icon, scale_, startFullscreen_);
-    ShowKeptPicture(clientWidth, clientHeight);
   }
 
   void ShowMainWindow() override { window_.Show(); }
@@ -159,9 +148,7 @@ class SdlBackend : public Backend {
   int FrameWidth() override { return window_.FrameWidth(); }
 
   void Present(const Bitmap& framebuffer, const std::vector<Rect>& rects) override {
-    if (!window_.Present(framebuffer, rects)) return;
-    pads_.PictureShown();
-    KeepFirstPicture(framebuffer, rects);
+    window_.Present(framebuffer, rects);
   }
 
   int OpenMessageBox(const std::string& text, const std::string& caption, bool stopIcon) override {
@@ -302,31 +289,6 @@ class SdlBackend : public Backend {
     }
   }
 
-  // The last start's first picture, shown with its title as soon as the
-  // window exists (FirstPicture); the window is shown with it.
-  void ShowKeptPicture(int width, int height) {
-    if (!kept_ || kept_->width != width || kept_->height != height) {
-      kept_.reset();
-      return;
-    }
-    window_.SetTitle(kept_->title);
-    window_.Show();
-    FirstPicture::Kept::Cursor at;
-    window_.PresentRows([&](Pixel* row) { kept_->Next(at, row, size_t(width)); });
-  }
-
-  // The first whole picture the game shows is kept for the next start,
-  // unless it is the one kept already.
-  void KeepFirstPicture(const Bitmap& framebuffer, const std::vector<Rect>& rects) {
-    if (firstKept_) return;
-    const Rect whole{0, 0, framebuffer.width, framebuffer.height};
-    if (std::find(rects.begin(), rects.end(), whole) == rects.end()) return;
-    firstKept_ = true;
-    if (!kept_ || kept_->Picture().pixels != framebuffer.pixels || kept_->title != window_.Title())
-      firstPicture_.Keep(framebuffer, window_.Title(), text_->FilesOpened());
-    kept_.reset();
-  }
-
   // Posted events still queued own their copies.
   void DropPostedEvents() {
     SDL_Event e;
@@ -336,16 +298,13 @@ class SdlBackend : public Backend {
  public:
   int scale_ = 1;  // the window's scale when not fullscreen; 0 until the display has been asked
   bool startFullscreen_ = false;
-  FirstPicture firstPicture_{""};
-  std::optional<FirstPicture::Kept> kept_;  // until the game's own first picture
   WindowKeys& Keys() { return windowKeys_; }
 
  private:
   SdlMainWindow window_;
   Uint32 userEvent_ = 0;
   Uint32 held_ = 0;  // mouse buttons held on the main window
-  std::unique_ptr<SdlTextRenderer> text_;
-  bool firstKept_ = false;
+  std::unique_ptr<TextRenderer> text_;
   BoxWindowPool boxWindows_;  // outlives the boxes shown in it
   std::map<int, std::unique_ptr<SdlMessageBox>> boxes_;
   int nextBoxId_ = 1;
@@ -357,15 +316,13 @@ class SdlBackend : public Backend {
 }  // namespace
 
 std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale, WindowChoices start,
-                                        WindowChoicesListener changed, FirstPictures first) {
+                                        WindowChoicesListener changed) {
   InstallSdlBitmapDecoder();
   auto backend = std::make_unique<SdlBackend>(audio);
   backend->scale_ = std::clamp(scale, 0, kMaxScale);
   backend->startFullscreen_ = start.fullscreen;
   backend->Keys().SetMuted(start.muted);
   backend->Keys().Listen(std::move(changed));
-  backend->kept_ = std::move(first.shown);
-  backend->firstPicture_ = FirstPicture(std::move(first.keptIn));
   return backend;
 }
 

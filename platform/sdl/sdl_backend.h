@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/sdl/sdl_first_picture.h"
 #include "platform/toolkit/backend.h"
 
 namespace tv {
@@ -27,14 +26,7 @@ struct WindowChoices {
   bool muted = false;
 };
 using WindowChoicesListener = std::function<void(const WindowChoices&)>;
-// The last start's first picture, shown with the window as soon as it exists,
-// and the file where the game's own first picture is kept for the next start
-// (FirstPicture); empty keeps nothing.
-struct FirstPictures {
-  std::optional<FirstPicture::Kept> shown;
-  std::string keptIn;
-};
 std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1, WindowChoices start = {},
-                                        WindowChoicesListener changed = {}, FirstPictures first = {});
+                                        WindowChoicesListener changed = {});
 
 }  // namespace tv

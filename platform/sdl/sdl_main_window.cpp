@@ -22,7 +22,6 @@ void SdlMainWindow::Create(int pictureW, int pictureH, const std::string& title,
   Require(window_ == nullptr, "the main window exists already");
   pictureW_ = pictureW;
   pictureH_ = pictureH;
-  title_ = title;
   // The one display query of start-up: the window opens centred on the first display.
   SDL_Rect usable;
   if (scale == 0)
@@ -48,7 +47,6 @@ void SdlMainWindow::Show() {
 }
 
 void SdlMainWindow::SetTitle(const std::string& title) {
-  title_ = title;
   if (window_) SDL_SetWindowTitle(window_, Cp1252ToUtf8(title).c_str());
 }
 
@@ -58,27 +56,15 @@ int SdlMainWindow::FrameWidth() const {
   return left + right;
 }
 
-bool SdlMainWindow::Present(const Bitmap& picture, const std::vector<Rect>& rects) {
+void SdlMainWindow::Present(const Bitmap& picture, const std::vector<Rect>& rects) {
   // A window not shown yet keeps nothing drawn on it.
-  if (!Shown()) return false;
-  if (ShowOnSurface(picture, rects)) return true;
+  if (!Shown() || ShowOnSurface(picture, rects)) return;
   // The surface may have gone with a resize or fullscreen: once more, in
   // full, on the one SDL makes anew; then the player is told, once.
   surfaceW_ = surfaceH_ = 0;
-  if (ShowOnSurface(picture, rects) || toldUnshown_) return true;
+  if (ShowOnSurface(picture, rects) || toldUnshown_) return;
   toldUnshown_ = true;
   std::fprintf(stderr, "tarvolen: the window's picture cannot be shown (%s)\n", SDL_GetError());
-  return true;
-}
-
-bool SdlMainWindow::PresentRows(const std::function<void(Pixel*)>& nextRow) {
-  SDL_Surface* surface = Shown() ? SDL_GetWindowSurface(window_) : nullptr;
-  if (!surface) return false;
-  surfaceW_ = surface->w;
-  surfaceH_ = surface->h;
-  view_ = CentredView(surfaceW_, surfaceH_, pictureW_, pictureH_);
-  if (view_.x > 0 || view_.y > 0) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-  return PresentRowsToWindow(window_, pictureW_, pictureH_, nextRow, view_);
 }
 
 bool SdlMainWindow::ShowOnSurface(const Bitmap& picture, const std::vector<Rect>& rects) {

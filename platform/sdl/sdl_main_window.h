@@ -29,16 +29,12 @@ class SdlMainWindow {
   // Closes it; also when it is destroyed.
   void Destroy();
   void SetTitle(const std::string& title);
-  const std::string& Title() const { return title_; }
   // The width of the frame the window manager puts around it.
   int FrameWidth() const;
-  // Shows `rects` of `picture`; false while the window is not shown yet (the
+  // Shows `rects` of `picture`; nothing while the window is not shown yet (the
   // first picture then comes whole once it is). A picture that cannot be shown
   // is said once on stderr.
-  bool Present(const Bitmap& picture, const std::vector<Rect>& rects);
-  // Shows the whole window at once, the picture made row by row by `nextRow`
-  // (PresentRowsToWindow), black around it; false when it could not be shown.
-  bool PresentRows(const std::function<void(Pixel*)>& nextRow);
+  void Present(const Bitmap& picture, const std::vector<Rect>& rects);
   // The window took a new size: the pointer is mapped anew at once.
   void Resized(int w, int h) { view_ = CentredView(w, h, pictureW_, pictureH_); }
 
@@ -50,7 +46,6 @@ class SdlMainWindow {
   int PictureY(int y) const { return Unscaled(y - view_.y, view_.scale); }
 
  private:
-  std::string title_;  // as the game set it, in its code page
   bool ShowOnSurface(const Bitmap& picture, const std::vector<Rect>& rects);
   void SetIcon(const ArgbImage& icon);
 

@@ -40,8 +40,8 @@ bool Repeats(uint16_t key) {
 Pads::Pads() = default;
 Pads::~Pads() { Stop(); }
 
-void Pads::StartIfShown() {
-  if (started_ || !shown_) return;
+void Pads::Start() {
+  if (started_) return;
   started_ = true;
   // By default SDL reads joysticks on every pump and, while one is plugged
   // in, turns its wait into a loop that wakes every millisecond. Update reads

@@ -29,11 +29,10 @@ class Pads {
   Pads(const Pads&) = delete;
   Pads& operator=(const Pads&) = delete;
 
-  // The main window's first picture is on the screen.
-  void PictureShown() { shown_ = true; }
-  // Starts SDL's controller support once the first picture is shown; called
-  // when the loop goes idle, so that start-up never waits for it.
-  void StartIfShown();
+  // Starts SDL's controller support, once; called when the loop first goes
+  // idle (the first picture is then on the screen), so that start-up never
+  // waits for it.
+  void Start();
   // Closes every pad and the subsystem; before the video subsystem goes.
   void Stop();
 
@@ -65,7 +64,6 @@ class Pads {
   void Stick(Pad& pad, Source negative, Source positive, int value, bool boxOpen);
   void Hold(Pad& pad, Source source, bool down, bool boxOpen);
 
-  bool shown_ = false;
   bool started_ = false;
   bool initialised_ = false;
   std::vector<Pad> pads_;

@@ -78,19 +78,4 @@ bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vecto
   return shown.empty() || SDL_UpdateWindowSurfaceRects(window, shown.data(), int(shown.size())) == 0;
 }
 
-bool PresentRowsToWindow(SDL_Window* window, int width, int height, const std::function<void(Pixel*)>& nextRow,
-                         View view) {
-  SDL_Surface* surface = SDL_GetWindowSurface(window);
-  if (!surface || view.scale < 1 || width <= 0) return false;
-  Bitmap row(width, 1);
-  std::vector<Pixel> enlarged;
-  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
-  for (int y = 0; y < height; ++y, view.y += view.scale) {
-    nextRow(row.pixels.data());
-    CopyToSurface(surface, row, {0, 0, width, 1}, view, enlarged);
-  }
-  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
-  return SDL_UpdateWindowSurface(window) == 0;
-}
-
 }  // namespace tv

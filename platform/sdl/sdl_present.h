@@ -1,7 +1,6 @@
 #pragma once
 #include <SDL.h>
 
-#include <functional>
 #include <vector>
 
 #include "platform/base/bitmap.h"
@@ -35,11 +34,5 @@ inline int Unscaled(int v, int scale) { return v >= 0 ? v / scale : -((-v + scal
 // window has no surface to draw on or SDL could not show it.
 bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vector<Rect>& rects,
                      View view = {}, bool wholeWindow = false);
-// The whole surface with a picture of `width` x `height` made one row at a
-// time, top to bottom, by `nextRow` (room for `width` pixels): a picture held
-// otherwise than whole (FirstPicture's runs) goes on the window without a
-// whole copy of it made first.
-bool PresentRowsToWindow(SDL_Window* window, int width, int height, const std::function<void(Pixel*)>& nextRow,
-                         View view);
 
 }  // namespace tv

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -73,7 +72,7 @@ TTF_Font* OpenFontFile(const std::string& path, int size, long index) {
   return gTtf.TTF_OpenFontIndexRW(rw, 1, size, index);  // closes the file on failure too
 }
 
-class TtfTextRenderer : public SdlTextRenderer {
+class TtfTextRenderer : public TextRenderer {
  public:
   ~TtfTextRenderer() override {
     for (auto& [key, f] : fonts_)
@@ -90,7 +89,6 @@ class TtfTextRenderer : public SdlTextRenderer {
     return RenderOutline(f, text);
   }
 
-  std::vector<std::string> FilesOpened() const override { return {opened_.begin(), opened_.end()}; }
 
  private:
   using Key = std::tuple<std::string, int, bool>;
@@ -147,7 +145,6 @@ class TtfTextRenderer : public SdlTextRenderer {
     int size = std::max(1, h < 0 ? -h : h);
     f.font = OpenFontFile(file->path, size, file->index);
     if (!f.font) return f;
-    opened_.insert(file->path);
     if (h > 0) {
       int cell = gTtf.TTF_FontHeight(f.font);
       if (cell > 0 && cell != h) gTtf.TTF_SetFontSize(f.font, std::max(1, (h * h + cell / 2) / cell));
@@ -181,7 +178,6 @@ class TtfTextRenderer : public SdlTextRenderer {
     LoadedFont f;
     f.bitmap = true;
     if (best >= 0) f.font = OpenFontFile(path, 0, best);
-    if (f.font) opened_.insert(path);
     return f;
   }
 
@@ -283,13 +279,12 @@ class TtfTextRenderer : public SdlTextRenderer {
   bool warned_ = false;
   std::map<std::string, std::vector<int>> strikeCells_;  // each bitmap file's cell heights, by face
   std::map<Key, LoadedFont> fonts_;
-  std::set<std::string> opened_;  // every font file a face came from
 };
 
 }  // namespace
 
 void PrepareText() { LoadTtf(); }
 
-std::unique_ptr<SdlTextRenderer> MakeSdlTextRenderer() { return std::make_unique<TtfTextRenderer>(); }
+std::unique_ptr<TextRenderer> MakeSdlTextRenderer() { return std::make_unique<TtfTextRenderer>(); }
 
 }  // namespace tv

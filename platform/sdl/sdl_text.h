@@ -9,12 +9,7 @@ namespace tv {
 
 // Text rendered with SDL_ttf. Needs no window and no video subsystem, so the
 // headless backend of the tests measures labels with the real fonts too.
-class SdlTextRenderer : public TextRenderer {
- public:
-  // The font files drawn with so far: what a picture of this text depends on.
-  virtual std::vector<std::string> FilesOpened() const = 0;
-};
-std::unique_ptr<SdlTextRenderer> MakeSdlTextRenderer();
+std::unique_ptr<TextRenderer> MakeSdlTextRenderer();
 
 // Loads the font renderer's library ahead of the first text, on a start-up
 // thread beside the window's own start; a first text drawn meanwhile waits.
