@@ -4,30 +4,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <functional>
-#include <future>
 #include <memory>
 #include <optional>
-
-#include <malloc.h>
-#include <pthread.h>
 
 #include "app/command_line.h"
 #include "app/form1.h"
 #include "app/settings_file.h"
 #include "assets/pictures.h"
-#include "platform/toolkit/application.h"
-#include "platform/headless/headless_backend.h"
 #include "platform/files/png.h"
-#include "platform/toolkit/journal.h"
-#include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/sdl_bmp.h"
-#include "platform/sdl/sdl_fontmatch.h"
-#include "platform/sdl/sdl_media.h"
-#include "platform/sdl/sdl_process.h"
-#include "platform/sdl/sdl_text.h"
-#include "platform/sdl/sdl_thread.h"
 #include "platform/files/system.h"
+#include "platform/sdl/sdl_machine.h"
+#include "platform/toolkit/application.h"
+#include "platform/toolkit/journal.h"
 
 // The program file's version record, readable with `strings`.
 [[gnu::used]] static const char kVersionRecord[] = "FileDescription=Tarvolen;FileVersion=" TARVOLEN_VERSION
@@ -49,30 +37,6 @@ bool FlushedStdout() {
   return false;
 }
 
-// The game on `b` from start-up until its window closes; the last frame goes
-// to `png` when named. False when that frame could not be written (said on stderr).
-bool RunGame(tv::Backend& b, tv::SdlSound& sound, const std::string& png, tv::GameState& state) {
-  b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
-  // The media control layer: the first of the sound to go, with the game.
-  std::unique_ptr<tv::MediaControl> media =
-      tv::MakeSdlMediaControl(sound, [&b](const tv::Event& ev) { b.PostEvent(ev); });
-  tv::TApplication app(b);
-  tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
-  tv::StartUp(app, form);
-  // Start-up's passing allocations (font matching, picture decoding) are
-  // freed by now; give their pages back rather than keep them resident.
-  tv::ReleaseFontMatching();
-  malloc_trim(0);
-  app.Run();
-  if (png.empty()) return true;
-  form.Surface().Update();
-  if (int err = tv::SavePng(form.Surface().Framebuffer(), png)) {
-    CannotWrite(png, err);
-    return false;
-  }
-  return true;
-}
-
 // False when the state did not reach standard output (said on stderr).
 bool PrintState(const tv::GameState& g) {
   std::printf("Phase=%s\nTurn=%s\nMenuIndex=%d\nLevel=%lld\nGameTitle=%s\nPower=%d\nAngle=%d\nGravity=%d\n"
@@ -83,145 +47,94 @@ bool PrintState(const tv::GameState& g) {
   return FlushedStdout();
 }
 
-// The synthesiser with its sound font, and the font renderer's library with
-// fontconfig's configuration, load on threads of their own beside the window's
-// start-up (the menu waits for them only where it uses them). Where the window's start-up may fork (D-Bus
-// autolaunches its helper when there is no session bus), they are made only
-// once it is done: a child forked while another thread holds a lock can hang
-// on it. However Play ends, the threads are joined, their failures said, and
-// fontconfig's configuration is let go.
-class StartUpThreads {
- public:
-  explicit StartUpThreads(tv::SdlSound& sound)
-      : music_(std::async(std::launch::async,
-                          [&sound] {
-                            Named("tarvolen-music");
-                            tv::PrepareSdlMusic(sound);
-                          })),
-        fonts_(std::async(std::launch::async, [] {
-          Named("tarvolen-fonts");
-          tv::PrepareText();
-          tv::PrepareFontMatching();
-        })) {}
-  StartUpThreads(const StartUpThreads&) = delete;
-  StartUpThreads& operator=(const StartUpThreads&) = delete;
-  // The audio device opens beside the window's start-up too, once SDL's
-  // video has started (SDL starts its parts one at a time): the menu's music
-  // asks for it before the first picture, and then only waits for the answer.
-  // A thread of SDL's own: this one calls SDL.
-  void OpenAudio(tv::SdlSound& sound) {
-    audio_.emplace("tarvolen-audio", [&sound] { sound.device.Ready(); });
+// The game on `machine` (or a journal's view of it, `b`) from start-up until
+// its window closes; the last frame goes to `png` when named. False when that
+// frame could not be written (said on stderr).
+bool RunGame(tv::SdlMachine& machine, tv::Backend& b, tv::GameState& state, const std::string& png = "") {
+  b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
+  // The media control layer: the first of the sound to go, with the game.
+  std::unique_ptr<tv::MediaControl> media = machine.MakeMediaControl([&b](const tv::Event& ev) { b.PostEvent(ev); });
+  tv::TApplication app(b);
+  tv::TForm1 form(app, state, *media, tv::ProgramDirectory());
+  tv::StartUp(app, form);
+  machine.StartedUp();
+  app.Run();
+  if (png.empty()) return true;
+  form.Surface().Update();
+  if (int err = tv::SavePng(form.Surface().Framebuffer(), png)) {
+    CannotWrite(png, err);
+    return false;
   }
-  ~StartUpThreads() {
-    if (audio_) Join([this] { audio_->Join(); }, "the audio device");
-    Join(music_, "the music's synthesiser");
-    Join(fonts_, "the fonts' configuration");
-    tv::ReleaseFontMatching();
-  }
+  return true;
+}
 
- private:
-  // The thread's name, as `top -H` and a profiler show it.
-  static void Named(const char* name) { pthread_setname_np(pthread_self(), name); }
-  static void Join(std::future<void>& f, const char* what) {
-    Join([&f] { f.get(); }, what);
-  }
-  static void Join(const std::function<void()>& wait, const char* what) {
-    try {
-      wait();
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "tarvolen: cannot load %s: %s\n", what, e.what());
-    }
-  }
-  std::future<void> music_;
-  std::future<void> fonts_;
-  std::optional<tv::SdlThread> audio_;
-};
-
-// The window as the player last chose it, where the command line does not
-// say otherwise (TARVOLEN_SCALE included); what the command line chose is
-// remembered once the window is there, and so is every switch made on it.
-std::unique_ptr<tv::Backend> MakeWindow(tv::SdlSound& sound, const tv::CommandLine& cl,
-                                        std::optional<tv::SettingsFile>& settings) {
+// The machine as the player last chose it, where the command line does not
+// say otherwise (TARVOLEN_SCALE included): every switch made on the window is
+// remembered, and so is what the command line chose.
+std::unique_ptr<tv::SdlMachine> MakeMachine(const tv::CommandLine& cl, std::optional<tv::SettingsFile>& settings) {
   const tv::Settings last = settings ? settings->Remembered() : tv::Settings{};
-  auto window = tv::MakeSdlBackend(
-      sound.device, cl.scale ? cl.scale : last.scale.value_or(0),
-      {cl.fullscreen || last.fullscreen.value_or(false), !last.sound.value_or(true)},
-      [&settings](const tv::WindowChoices& now) {
+  auto machine = std::make_unique<tv::SdlMachine>(tv::SdlMachine::Options{
+      .headless = cl.headless,
+      .scale = cl.scale ? cl.scale : last.scale.value_or(0),
+      .start = {cl.fullscreen || last.fullscreen.value_or(false), !last.sound.value_or(true)},
+      .changed = [&settings](const tv::WindowChoices& now) {
         if (settings) settings->Remember({.scale = {}, .fullscreen = now.fullscreen, .sound = !now.muted});
-      });
-  tv::Settings chosen;
-  if (cl.scaleChosen) chosen.scale = cl.scale;
-  if (cl.fullscreen) chosen.fullscreen = true;
-  if (settings) settings->Remember(chosen);
-  return window;
+      }});
+  if (settings) settings->Remember({.scale = cl.scaleChosen ? std::optional(cl.scale) : std::nullopt,
+                                    .fullscreen = cl.fullscreen ? std::optional(true) : std::nullopt,
+                                    .sound = {}});
+  return machine;
+}
+
+// A journal played back: on the window, or headless with the final state
+// printed and the last frame written.
+int Replay(tv::SdlMachine& machine, const tv::CommandLine& cl) {
+  tv::GameState state;
+  tv::JournalReplayer replay(machine.Window(), cl.replay, !cl.headless);
+  bool ok = RunGame(machine, replay, state, cl.headless ? cl.png : "");
+  if (cl.headless) ok = PrintState(state) && ok;
+  if (!replay.Finished()) {
+    std::fprintf(stderr, "tarvolen: the replay stopped early: %s\n", replay.Problem().c_str());
+    ok = false;
+  }
+  return ok ? 0 : 1;
+}
+
+// A session played and written to a journal. A write that fails does not
+// stop the game; it is told once the window has closed.
+int Record(tv::SdlMachine& machine, const std::string& file) {
+  tv::GameState state;
+  tv::JournalRecorder record(machine.Window(), file);
+  RunGame(machine, record, state);
+  const std::string error = record.Finish();
+  if (error.empty()) return 0;
+  std::fprintf(stderr, "tarvolen: %s\n", error.c_str());
+  return 1;
 }
 
 int Play(const tv::CommandLine& cl) {
-  // The environment is settled before any other thread can read it.
-  if (cl.headless) {
-    // Nothing to show or hear: sound goes to SDL's silent driver.
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-  } else {
-    tv::PrepareSdlProcess();
-  }
   // What the player chose in earlier runs. A replay must go the same on every
   // machine: it neither reads nor writes them.
   std::optional<tv::SettingsFile> settings;
   if (cl.replay.empty()) settings.emplace(tv::SettingsPath());
-  // The sound: its media control layer goes with the game (RunGame), then the
-  // synthesiser and last the audio device, as SdlSound's members; declared
-  // first here so that it outlives the backend, which beeps on it.
-  tv::SdlSound sound;
-  // Joined after the machine has gone and before the sound goes.
-  std::optional<StartUpThreads> threads;
-  if (cl.headless || !tv::VideoStartMayFork()) threads.emplace(sound);
-  // The machine underneath: a window, or for a headless replay nothing but the fonts.
-  std::unique_ptr<tv::TextRenderer> text;
-  std::unique_ptr<tv::Backend> machine;
+  std::unique_ptr<tv::SdlMachine> machine;
   try {
-    if (cl.headless) {
-      text = tv::MakeSdlTextRenderer();
-      // The level pictures are decoded as on the window (the SDL backend installs this itself).
-      tv::InstallSdlBitmapDecoder();
-      machine = std::make_unique<tv::HeadlessBackend>(*text);
-    } else {
-      machine = MakeWindow(sound, cl, settings);
-    }
+    machine = MakeMachine(cl, settings);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "tarvolen: cannot open the game's window: %s\n", e.what());
     return 1;
   }
-  if (!threads) threads.emplace(sound);
-  if (!cl.headless) threads->OpenAudio(sound);
-
-  tv::GameState state;
   try {
-    if (!cl.replay.empty()) {
-      tv::JournalReplayer replay(*machine, cl.replay, !cl.headless);
-      bool ok = RunGame(replay, sound, cl.headless ? cl.png : "", state);
-      if (cl.headless) ok = PrintState(state) && ok;
-      if (!replay.Finished()) {
-        std::fprintf(stderr, "tarvolen: the replay stopped early: %s\n", replay.Problem().c_str());
-        ok = false;
-      }
-      return ok ? 0 : 1;
-    }
-    if (!cl.record.empty()) {
-      // A journal write that fails does not stop the game; it is told once the window has closed.
-      tv::JournalRecorder record(*machine, cl.record);
-      RunGame(record, sound, "", state);
-      const std::string error = record.Finish();
-      if (error.empty()) return 0;
-      std::fprintf(stderr, "tarvolen: %s\n", error.c_str());
-      return 1;
-    }
-    RunGame(*machine, sound, "", state);
+    if (!cl.replay.empty()) return Replay(*machine, cl);
+    if (!cl.record.empty()) return Record(*machine, cl.record);
+    tv::GameState state;
+    RunGame(*machine, machine->Window(), state);
+    return 0;
   } catch (const std::exception& e) {
-    // A window that cannot be made, a journal that cannot be read: said in one line, not an abort.
+    // A journal that cannot be read, a window that goes: said in one line, not an abort.
     std::fprintf(stderr, "tarvolen: %s\n", e.what());
     return 1;
   }
-  return 0;
 }
 
 }  // namespace

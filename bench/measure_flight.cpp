@@ -13,7 +13,8 @@
 #include "app/form1.h"
 #include "assets/pictures.h"
 #include "platform/sdl/sdl_backend.h"
-#include "platform/sdl/sdl_media.h"
+#include "platform/fluidsynth/game_sound.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/files/system.h"
 
 namespace {
@@ -62,10 +63,10 @@ class AutoDismiss : public tv::Backend {
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
-  tv::SdlSound sound;  // outlives the backend, which beeps on it, and the media layer
+  tv::GameSound sound{std::make_unique<tv::SdlAudioOutput>()};  // outlives the backend, which beeps on it, and the media layer
   auto sdl = tv::MakeSdlBackend(sound.device);
   auto backend = std::make_unique<AutoDismiss>(*sdl);
-  auto media = tv::MakeSdlMediaControl(sound, [&](const tv::Event& ev) { sdl->PostEvent(ev); });
+  auto media = tv::MakeGameMediaControl(sound, [&](const tv::Event& ev) { sdl->PostEvent(ev); });
   tv::TApplication app(*backend);
   tv::GameState state;
   backend->CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());

@@ -13,7 +13,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/sound/media_files.h"
 #include "platform/files/picture_file.h"
-#include "platform/sdl/sdl_audio.h"
+#include "platform/sound/audio_device.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/fluidsynth/synth.h"
 #include "tests/support/sound_on_sdl.h"
@@ -87,7 +87,7 @@ double Rms(const std::vector<float>& pcm) {
 }
 
 // The first second of the tune, as the synthesiser renders it.
-double RenderedRms(SdlSound& sound, const std::string& path) {
+double RenderedRms(GameSound& sound, const std::string& path) {
   std::vector<uint8_t> bytes;
   uint32_t ms = 0;
   if (ReadMediaFile(path, bytes) != FileCheck::Ok || ParseMidi(bytes, ms) != FileCheck::Ok) return -1;

@@ -212,7 +212,7 @@ TEST(RecordedMusicInTheGame, NoSynthesiserWhileEveryPieceIsRecorded) {
         bool made = true;
         {
           test::SoundOnSdl sdl;
-          PrepareSdlMusic(sdl.sound);
+          PrepareGameMusic(sdl.sound);
           {
             TMediaPlayer m1(*sdl.media);
             for (const char* name : {"0.mid", "6.mid"}) PlayFile(m1, Data(name));

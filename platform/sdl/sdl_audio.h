@@ -4,7 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/sound/audio_mixer.h"
+#include "platform/sound/audio_output.h"
 
 namespace tv {
 
@@ -35,36 +35,6 @@ class SdlAudioOutput final : public AudioOutput {
   void* wake_ = nullptr;           // SDL semaphore the callback posts on idle
   std::atomic<bool> quit_{false};
   std::thread keeper_;
-};
-
-// The program's one audio device and mixer, for the media control layer and
-// the beep; owned with the synthesiser by the program's sound (SdlSound).
-// Nothing opens until the first sound.
-class AudioDevice {
- public:
-  static constexpr int kRate = AudioMixer::kRate;
-  static constexpr int kChannels = AudioMixer::kChannels;
-
-  AudioDevice() : mixer_(output_) {}
-  AudioDevice(const AudioDevice&) = delete;
-  AudioDevice& operator=(const AudioDevice&) = delete;
-
-  // Opens the device at the first call; false when the machine has none.
-  bool Ready() { return mixer_.Ready(); }
-  void Beep() { mixer_.Beep(); }
-  // Off: nothing sounds and the device is let go; on: the sound goes on from there.
-  void SetMuted(bool muted) { mixer_.SetMuted(muted); }
-  AudioMixer& Mixer() { return mixer_; }
-
-  // Keeps the audio thread out while the caller changes what it reads.
-  class Lock : public SoundOutputLock {
-   public:
-    explicit Lock(AudioDevice& device) : SoundOutputLock(device.mixer_) {}
-  };
-
- private:
-  SdlAudioOutput output_;
-  AudioMixer mixer_;  // stops the output before it goes
 };
 
 }  // namespace tv

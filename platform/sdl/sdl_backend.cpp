@@ -18,7 +18,7 @@
 #include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_main_window.h"
-#include "platform/sdl/sdl_audio.h"
+#include "platform/sound/audio_device.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_pads.h"
 #include "platform/sdl/sdl_present.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/sdl/sdl_audio.h"
+#include "platform/sound/audio_device.h"
 #include "platform/sdl/sdl_keys.h"
 
 namespace tv {

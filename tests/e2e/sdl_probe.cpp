@@ -20,6 +20,7 @@
 #include <SDL.h>
 
 #include "platform/sdl/sdl_audio.h"
+#include "platform/sound/audio_device.h"
 #include "platform/sdl/sdl_backend.h"
 
 namespace {
@@ -74,7 +75,7 @@ const std::vector<PadStep> kPadSteps = {
     {kA, 1, true}, {kA, 0}, {kB, 1, true}, {kB, 0}, {kA, 1}};
 
 int Run(const std::string& title) {
-  tv::AudioDevice audio;  // the beep's; outlives the backend
+  tv::AudioDevice audio{std::make_unique<tv::SdlAudioOutput>()};  // the beep's; outlives the backend
   // SDL drops a pad's presses while none of the program's windows has the
   // keyboard, as while it passes from the window to a new box: not the backend's doing.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");

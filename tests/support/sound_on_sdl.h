@@ -2,7 +2,8 @@
 #include <memory>
 #include <utility>
 
-#include "platform/sdl/sdl_media.h"
+#include "platform/fluidsynth/game_sound.h"
+#include "platform/sdl/sdl_audio.h"
 
 namespace tv::test {
 
@@ -11,9 +12,9 @@ namespace tv::test {
 // which (declared last) goes first. SDL's audio driver is whatever the
 // environment chose before the first sound.
 struct SoundOnSdl {
-  explicit SoundOnSdl(MediaPostSink post = nullptr) : media(MakeSdlMediaControl(sound, std::move(post))) {}
+  explicit SoundOnSdl(MediaPostSink post = nullptr) : media(MakeGameMediaControl(sound, std::move(post))) {}
 
-  SdlSound sound;
+  GameSound sound{std::make_unique<SdlAudioOutput>()};
   std::unique_ptr<MediaControl> media;
 };
 

@@ -1,10 +1,10 @@
-// The media control layer on the real machine: the portable layer over the
-// mixer of the one SDL audio device, with the pieces' recordings and FluidSynth.
-#include "platform/sdl/sdl_media.h"
+// The game's media control: the portable layer over the mixer of the one
+// audio device, with the pieces' recordings and FluidSynth.
+#include "platform/fluidsynth/game_sound.h"
 
-#include <sys/stat.h>
-
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "platform/files/file_report.h"
@@ -18,7 +18,7 @@ namespace {
 
 // The recording of a normalised piece beside the program, if it was made by
 // this synthesiser.
-std::string RecordingPath(SdlSound& sound, const std::vector<uint8_t>& piece) {
+std::string RecordingPath(GameSound& sound, const std::vector<uint8_t>& piece) {
   const std::string& synth = sound.synth.Identity();
   if (synth.empty()) return {};
   return RecordingsDirectory(ProgramDirectory()) + "/" + RecordingName(piece, synth);
@@ -38,7 +38,7 @@ std::unique_ptr<RecordedPiece> OpenRecording(const std::string& recording) {
 // locked: the font's hash, the recording's check and the synthesiser's font
 // take milliseconds the audio thread must not wait out. Only hooking a player
 // into the synthesiser, which another piece's ring may be rendering, is locked.
-std::unique_ptr<MidiRenderer> MakeRenderer(SdlSound& sound, std::vector<uint8_t> piece) {
+std::unique_ptr<MidiRenderer> MakeRenderer(GameSound& sound, std::vector<uint8_t> piece) {
   if (auto recorded = OpenRecording(RecordingPath(sound, piece))) return recorded;
   if (!sound.synth.Prepare()) return nullptr;
   AudioDevice::Lock lock(sound.device);
@@ -50,26 +50,28 @@ std::unique_ptr<MidiRenderer> MakeRenderer(SdlSound& sound, std::vector<uint8_t>
 // not opened: opening proves a recording whole by decoding its last frame,
 // work the window's start-up should not share the machine with. A damaged
 // one is found, named and its piece synthesised when the piece is played.
-bool EveryPieceRecorded(SdlSound& sound) {
+bool EveryPieceRecorded(GameSound& sound) {
   // A piece that does not open fails before any synthesiser is asked.
   for (const auto& piece : PiecesIn(ProgramDirectory())) {
     const std::string path = RecordingPath(sound, piece);
-    struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
+    std::error_code error;
+    if (path.empty() || !std::filesystem::is_regular_file(path, error) || std::filesystem::file_size(path, error) == 0 ||
+        error)
+      return false;
   }
   return true;
 }
 
-class SdlMediaControl final : public MediaControl {
+class GameMediaControl final : public MediaControl {
  public:
-  SdlMediaControl(SdlSound& sound, MediaPostSink post)
+  GameMediaControl(GameSound& sound, MediaPostSink post)
       : sound_(sound),
         layer_(MakeMediaControl(
             sound.device.Mixer(), [&sound](std::vector<uint8_t> piece) { return MakeRenderer(sound, std::move(piece)); },
             std::move(post))) {
     ++sound_.layers;
   }
-  ~SdlMediaControl() override {
+  ~GameMediaControl() override {
     layer_.reset();
     --sound_.layers;
   }
@@ -80,18 +82,18 @@ class SdlMediaControl final : public MediaControl {
   std::string ErrorText(uint32_t code) override { return layer_->ErrorText(code); }
 
  private:
-  SdlSound& sound_;
+  GameSound& sound_;
   std::unique_ptr<MediaControl> layer_;
 };
 
 }  // namespace
 
-void PrepareSdlMusic(SdlSound& sound) {
+void PrepareGameMusic(GameSound& sound) {
   if (!EveryPieceRecorded(sound)) sound.synth.Prepare();
 }
 
-std::unique_ptr<MediaControl> MakeSdlMediaControl(SdlSound& sound, MediaPostSink post) {
-  return std::make_unique<SdlMediaControl>(sound, std::move(post));
+std::unique_ptr<MediaControl> MakeGameMediaControl(GameSound& sound, MediaPostSink post) {
+  return std::make_unique<GameMediaControl>(sound, std::move(post));
 }
 
 }  // namespace tv
