@@ -27,24 +27,8 @@ constexpr int kBackdropHeight = 402;
 #define TV_JPEG_FUNCTIONS(X)                                                                       \
   X(jpeg_std_error) X(jpeg_CreateDecompress) X(jpeg_destroy_decompress) X(jpeg_mem_src) X(jpeg_read_header) \
   X(jpeg_start_decompress) X(jpeg_read_scanlines) X(jpeg_finish_decompress)
-
-struct JpegLibrary {
-  TV_JPEG_FUNCTIONS(TV_LATE_POINTER)
-};
-
-JpegLibrary gJpeg;
-
-// Whether libjpeg could be loaded; the first call loads it, and a machine
-// without it is told once on stderr.
-bool LoadJpeg() {
-  static const bool loaded = [] {
-    LateLibrary lib({"libjpeg.so.62", "libjpeg.so"});
-    auto& table = gJpeg;
-    TV_JPEG_FUNCTIONS(TV_LATE_FIND)
-    return lib.Ready("libjpeg", "the backdrop cannot be decoded");
-  }();
-  return loaded;
-}
+TV_LATE_LIBRARY(gJpeg, LoadJpeg, TV_JPEG_FUNCTIONS, "libjpeg", "the backdrop cannot be decoded",
+                "libjpeg.so.62", "libjpeg.so")
 
 // libjpeg's default error handler exits the process; this one jumps back to
 // the decoder instead, which stops with the library's message.

@@ -20,9 +20,12 @@ set(fuzz_bin ${fuzz_dir}/picture_fuzz)
 set(fuzz_sources
   ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/picture_fuzz.cpp
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp
+  ${PROJECT_SOURCE_DIR}/platform/files/bmp_header.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/picture_file.cpp
-  ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp)
+  ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp
+  ${PROJECT_SOURCE_DIR}/platform/files/native_file_posix.cpp)
 set(fuzz_headers
+  ${PROJECT_SOURCE_DIR}/platform/files/bmp_header.h
   ${PROJECT_SOURCE_DIR}/platform/files/picture_file.h
   ${PROJECT_SOURCE_DIR}/platform/base/bitmap.h
   ${PROJECT_SOURCE_DIR}/platform/base/types.h
@@ -81,7 +84,9 @@ tarvolen_media_fuzzer(midi_fuzz "-ldl;-lsndfile"
   ${PROJECT_SOURCE_DIR}/platform/sound/midi_file.cpp ${PROJECT_SOURCE_DIR}/platform/sound/media_files.cpp ${PROJECT_SOURCE_DIR}/platform/sound/recorded_music.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/file_report.cpp ${PROJECT_SOURCE_DIR}/platform/files/atomic_file.cpp
   ${PROJECT_SOURCE_DIR}/platform/fluidsynth/synth.cpp ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp
-  ${PROJECT_SOURCE_DIR}/platform/files/system.cpp ${PROJECT_SOURCE_DIR}/platform/files/late_library.cpp)
+  ${PROJECT_SOURCE_DIR}/platform/files/system.cpp ${PROJECT_SOURCE_DIR}/platform/files/system_posix.cpp
+  ${PROJECT_SOURCE_DIR}/platform/files/late_library.cpp ${PROJECT_SOURCE_DIR}/platform/files/late_library_posix.cpp
+  ${PROJECT_SOURCE_DIR}/platform/files/native_file_posix.cpp)
 tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/sound/wave_file.cpp)
 
 # The settings reader starts from a few files as a player or a newer version may leave them.
@@ -112,8 +117,8 @@ file(GLOB journal_fuzz_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/platform/files/*.cpp ${PROJECT_SOURCE_DIR}/platform/toolkit/*.cpp
   ${PROJECT_SOURCE_DIR}/platform/sound/*.cpp ${PROJECT_SOURCE_DIR}/platform/headless/*.cpp)
 list(APPEND journal_fuzz_sources ${TARVOLEN_BACKDROP_CPP}
-  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_text.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_fontmatch.cpp
-  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_fontcache.cpp
+  ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_text.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/fontconfig_match.cpp
+  ${PROJECT_SOURCE_DIR}/platform/sdl/fontconfig_cache.cpp
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_bmp.cpp ${CMAKE_CURRENT_SOURCE_DIR}/support/fake_media_control.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/journal_fuzz.cpp)
 set(journal_fuzz_objects)

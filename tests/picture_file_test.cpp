@@ -1,25 +1,43 @@
 // The level-picture loader: the files the build ships, every bitmap layout a
-// picture file may use, and the two errors a bad file must give.
+// picture file may use, and the two errors a bad file must give; and the
+// files room's other readers and writers beside it.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "assets/disc.h"
 #include "platform/base/exceptions.h"
 #include "platform/files/atomic_file.h"
+#include "platform/files/bmp.h"
+#include "platform/files/bmp_header.h"
+#include "platform/files/cache_file.h"
+#include "platform/files/late_library.h"
+#include "platform/files/native_file.h"
 #include "platform/files/picture_file.h"
 #include "platform/files/png.h"
 #include "platform/sdl/sdl_bmp.h"
 #include "tests/fuzz/bmp_writer.h"
 
+// Declared only, as the table's type for a function no library has.
+extern "C" int tarvolen_nowhere();
+
 namespace tv {
 namespace {
+
+#define TV_LIBC_FUNCTIONS(X) X(strlen)
+#define TV_NOWHERE_FUNCTIONS(X) X(strlen) X(tarvolen_nowhere)
+TV_LATE_LIBRARY(gLibc, LoadLibc, TV_LIBC_FUNCTIONS, "libc", "nothing", "libtarvolen-none.so.1", "libc.so.6")
+TV_LATE_LIBRARY(gLibcLacking, LoadLibcLacking, TV_NOWHERE_FUNCTIONS, "libc", "no such function", "libc.so.6")
+TV_LATE_LIBRARY(gNone, LoadNone, TV_LIBC_FUNCTIONS, "none", "nothing there", "libtarvolen-none.so.1")
 
 namespace fs = std::filesystem;
 using tvtest::BmpFields;
@@ -142,6 +160,88 @@ TEST(AtomicFile, ReplacesWholeLeavesNoTemporaryAndNeverRenamesOverADevice) {
   EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device was replaced";
   EXPECT_NE(WriteWholeFile((dir / "no" / "such").string(), "bytes"), 0);
   std::filesystem::remove_all(dir);
+}
+
+// A late library loads from the first soname that opens, once; one that will
+// not (no file, a function missing) is said once on stderr, with the loader's reason.
+TEST(LateLibrary, TheFirstSonameThatOpensLoadsAndAFailureIsSaidOnce) {
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(LoadLibc());
+  EXPECT_EQ(gLibc.strlen("four"), 4u);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_FALSE(LoadLibcLacking());
+    EXPECT_FALSE(LoadNone());
+  }
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+              ::testing::MatchesRegex("tarvolen: cannot load libc \\([^\n]*tarvolen_nowhere[^\n]*\\); "
+                                      "no such function\n"
+                                      "tarvolen: cannot load none \\(libtarvolen-none.so.1: [^\n]*\\); "
+                                      "nothing there\n"));
+}
+
+// The player's cache folder, and only a regular file in it is read or replaced.
+TEST(CacheFile, InThePlayersCacheFolderOnlyARegularFileIsReadOrReplaced) {
+  const std::string dir = ::testing::TempDir() + "tarvolen_cache";
+  fs::remove_all(dir);
+  auto env = [](const char* name) { return std::string(std::getenv(name) ? std::getenv(name) : ""); };
+  const std::string cache = env("XDG_CACHE_HOME"), home = env("HOME");
+  setenv("XDG_CACHE_HOME", dir.c_str(), 1);
+  EXPECT_EQ(CacheFilePath("fonts"), dir + "/tarvolen/fonts");
+  setenv("XDG_CACHE_HOME", "relative", 1);
+  setenv("HOME", "/home/player", 1);
+  EXPECT_EQ(CacheFilePath("fonts"), "/home/player/.cache/tarvolen/fonts");
+  setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+  setenv("HOME", home.c_str(), 1);
+
+  const std::string file = dir + "/new/fonts";
+  EXPECT_EQ(WriteCacheFile(file, "kept"), 0);
+  EXPECT_EQ(ReadCacheFile(file, 4), "kept");
+  EXPECT_FALSE(ReadCacheFile(file, 3)) << "larger than asked";
+  EXPECT_FALSE(ReadCacheFile("", 4));
+  fs::create_directories(dir + "/dir");
+  EXPECT_EQ(WriteCacheFile(dir + "/dir", "kept"), EINVAL);
+  EXPECT_EQ(WriteCacheFile("/dev/null", "kept"), EINVAL);
+  EXPECT_FALSE(ReadCacheFile("/dev/null", 4));
+  EXPECT_TRUE(fs::is_directory(dir + "/dir"));
+  fs::remove_all(dir);
+}
+
+// Reads at any offset give the file's bytes there, cut only at its end.
+TEST(ReadOnlyFile, ReadsAtAnyOffsetGiveTheBytesThere) {
+  const std::string path = ::testing::TempDir() + "tarvolen_read_at";
+  for (uint32_t seed = 1; seed <= 20; ++seed) {
+    std::mt19937 rng(seed);
+    std::string bytes(rng() % 5000, '\0');
+    for (char& c : bytes) c = char(rng());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    ReadOnlyFile file;
+    ASSERT_EQ(file.Open(path), 0) << "seed " << seed;
+    ASSERT_EQ(file.Size(), bytes.size()) << "seed " << seed;
+    for (int i = 0; i < 50; ++i) {
+      const size_t at = rng() % (bytes.size() + 100), n = rng() % 3000;
+      std::string got(n, '\0');
+      size_t count = 0;
+      ASSERT_EQ(file.ReadAt(at, got.data(), n, count), 0) << "seed " << seed;
+      EXPECT_EQ(got.substr(0, count), at < bytes.size() ? bytes.substr(at, n) : "") << "seed " << seed;
+    }
+  }
+  fs::remove(path);
+}
+
+// What the BMP writer writes passes the header check with its own size, and
+// any file cut short of it does not.
+TEST(BmpHeader, TheWritersFilesPassWholeAndFailCut) {
+  for (uint32_t seed = 1; seed <= 30; ++seed) {
+    std::mt19937 rng(seed);
+    Bitmap picture(1 + int(rng() % 40), 1 + int(rng() % 40));
+    const std::string file = BmpBytes(picture);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
+    const BmpHeader h = CheckBmpHeader(bytes, file.size());
+    EXPECT_EQ(std::tie(h.width, h.height, h.bitCount, h.topDown),
+              std::tuple(picture.width, picture.height, 24, false)) << "seed " << seed;
+    for (size_t cut = 0; cut < file.size(); ++cut)
+      EXPECT_THROW(CheckBmpHeader(bytes, cut), EInvalidGraphic) << "seed " << seed << ", " << cut << " bytes";
+  }
 }
 
 TEST_F(PictureFile, ShippedLevelPicturesLoadAsDrawn) {

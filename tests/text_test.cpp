@@ -19,7 +19,7 @@
 #include "platform/toolkit/msgbox_layout.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sdl/sdl_present.h"
-#include "platform/sdl/sdl_fontcache.h"
+#include "platform/sdl/fontconfig_cache.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/files/system.h"
 

@@ -7,11 +7,13 @@ namespace tv {
 // A shared library the program loads when it first needs it rather than with
 // the program: what the loader maps before main() delays the first picture.
 // A file keeps the library's functions it calls as pointers (decltype(&::name))
-// and fills them once; the handle is never closed, so nothing depends on the
-// order of teardown.
+// and fills them once (TV_LATE_LIBRARY below); the handle is never closed, so
+// nothing depends on the order of teardown. Opening and finding are the
+// system's (late_library_posix.cpp); what is said when it fails is here.
 class LateLibrary {
  public:
-  // Opens the first of `sonames` that loads (RTLD_NOW | RTLD_LOCAL).
+  // Opens the first of `sonames` that loads, its functions bound at once and
+  // kept to this program's own lookups.
   explicit LateLibrary(std::initializer_list<const char*> sonames);
 
   // Points `function` at the library's `name`, or at nothing.
@@ -34,9 +36,28 @@ class LateLibrary {
 
 }  // namespace tv
 
-// A file lists the functions it calls as an X-macro, TV_NAME_FUNCTIONS(X), and
-// gives it these: TV_LATE_POINTER declares the table's pointers in a struct;
-// TV_LATE_FIND, where a LateLibrary `lib` and the table as `table` are in
-// scope, fills them.
-#define TV_LATE_POINTER(name) decltype(&::name) name = nullptr;
-#define TV_LATE_FIND(name) lib.Find(table.name, #name);
+// One late library in a file's anonymous namespace: the table of its functions
+// as pointers, named `table`, and `bool loader()`, which loads the library
+// with its first call, from any thread, and says once on stderr when it cannot
+// (LateLibrary::Ready). `functions` names an X-macro over the functions called
+// (functions(X) is X(first) X(second) ...); the sonames follow, the one a
+// package provides first. For example:
+//   #define TV_PNG_FUNCTIONS(X) X(png_create_write_struct) X(png_write_row)
+//   TV_LATE_LIBRARY(gPng, LoadPng, TV_PNG_FUNCTIONS, "libpng", "no picture can be written", "libpng16.so.16")
+#define TV_LATE_LIBRARY(table, loader, functions, what, otherwise, ...) \
+  struct {                                                              \
+    functions(TV_LATE_POINTER_)                                         \
+  } table;                                                              \
+  bool loader() {                                                       \
+    static const bool loaded = [] {                                     \
+      ::tv::LateLibrary lib({__VA_ARGS__});                             \
+      auto& found = table;                                              \
+      functions(TV_LATE_FIND_)                                          \
+      return lib.Ready(what, otherwise);                                \
+    }();                                                                \
+    return loaded;                                                      \
+  }
+
+// TV_LATE_LIBRARY's own parts: a pointer of the table, and its filling.
+#define TV_LATE_POINTER_(name) decltype(&::name) name = nullptr;
+#define TV_LATE_FIND_(name) lib.Find(found.name, #name);

@@ -19,24 +19,8 @@ namespace {
   X(png_create_write_struct) X(png_create_info_struct) X(png_destroy_write_struct) X(png_set_longjmp_fn)    \
   X(png_set_write_fn) X(png_get_io_ptr) X(png_error) X(png_set_IHDR) X(png_write_info) X(png_write_row)     \
   X(png_write_end)
-
-struct PngLibrary {
-  TV_PNG_FUNCTIONS(TV_LATE_POINTER)
-};
-
-PngLibrary gPng;
-
-// Whether libpng could be loaded; the first call loads it, and a machine
-// without it is told once on stderr.
-bool LoadPng() {
-  static const bool loaded = [] {
-    LateLibrary lib({"libpng16.so.16", "libpng16.so"});
-    auto& table = gPng;
-    TV_PNG_FUNCTIONS(TV_LATE_FIND)
-    return lib.Ready("libpng", "no picture can be written");
-  }();
-  return loaded;
-}
+TV_LATE_LIBRARY(gPng, LoadPng, TV_PNG_FUNCTIONS, "libpng", "no picture can be written", "libpng16.so.16",
+                "libpng16.so")
 
 // png_jmpbuf, a macro over this call: where libpng's errors jump to.
 std::jmp_buf& JumpOf(png_structp png) { return *gPng.png_set_longjmp_fn(png, std::longjmp, sizeof(std::jmp_buf)); }

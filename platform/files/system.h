@@ -1,6 +1,9 @@
 #pragma once
 #include <string>
 
+// The rules for paths and the player's folders are the same on every system
+// (system.cpp); what asks the system itself is in system_posix.cpp, so that
+// another system's file can stand beside it.
 namespace tv {
 
 // The directory that holds the program file (links resolved); the root keeps its separator.
@@ -14,6 +17,9 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 // $`xdgVariable` when it names an absolute path, else $HOME/`homeFallback`
 // (".config", ".cache"), joined with "tarvolen". Empty when neither is set.
 std::string UserDirectory(const char* xdgVariable, const char* homeFallback);
+// This process's number: two copies of the game writing one file keep apart by it.
+int ProcessId();
+
 // Makes `dir` and its missing parents, new ones private to the player (0700):
 // 0, or the error number of the step that failed.
 int MakeDirectories(const std::string& dir);

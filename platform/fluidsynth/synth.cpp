@@ -1,7 +1,5 @@
 #include "platform/fluidsynth/synth.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/files/late_library.h"
+#include "platform/files/native_file.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sound/audio_mixer.h"
 
@@ -31,24 +30,8 @@ namespace {
   X(fluid_settings_setnum) X(fluid_settings_setstr) X(fluid_synth_all_sounds_off) X(fluid_synth_sfload)       \
   X(fluid_synth_write_float) X(fluid_player_add_mem) X(fluid_player_get_status) X(fluid_player_play)          \
   X(fluid_player_stop)
-
-struct FluidLibrary {
-  TV_FLUID_FUNCTIONS(TV_LATE_POINTER)
-};
-
-FluidLibrary gFluid;
-
-// Whether FluidSynth could be loaded; the first call loads it, and a machine
-// without it is told once on stderr (the game then plays recordings only).
-bool LoadFluid() {
-  static const bool loaded = [] {
-    LateLibrary lib({"libfluidsynth.so.3", "libfluidsynth.so"});
-    auto& table = gFluid;
-    TV_FLUID_FUNCTIONS(TV_LATE_FIND)
-    return lib.Ready("FluidSynth", "music without its recording is silent");
-  }();
-  return loaded;
-}
+TV_LATE_LIBRARY(gFluid, LoadFluid, TV_FLUID_FUNCTIONS, "FluidSynth", "music without its recording is silent",
+                "libfluidsynth.so.3", "libfluidsynth.so")
 
 // FluidSynth talks on stderr unless told otherwise; the game logs nothing.
 void Quiet(int, const char*, void*) {}
@@ -224,9 +207,10 @@ std::string FindSoundFont(const char* chosen, const std::function<bool(const std
 }
 
 const char* SoundFontPath() {
+  // A font that is there but cannot be read is passed over for the next.
   static const std::string path = FindSoundFont(std::getenv("TARVOLEN_SOUNDFONT"), [](const std::string& p) {
-    struct stat st;
-    return ::stat(p.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(p.c_str(), R_OK) == 0;
+    ReadOnlyFile font;
+    return font.Open(p) == 0;
   });
   return path.c_str();
 }

@@ -13,7 +13,7 @@
 #include "platform/fluidsynth/game_sound.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/sdl/sdl_bmp.h"
-#include "platform/sdl/sdl_fontmatch.h"
+#include "platform/sdl/fontconfig_match.h"
 #include "platform/sdl/sdl_process.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_text.h"

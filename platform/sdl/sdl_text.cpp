@@ -12,7 +12,7 @@
 
 #include "platform/files/late_library.h"
 #include "platform/toolkit/codepage.h"
-#include "platform/sdl/sdl_fontmatch.h"
+#include "platform/sdl/fontconfig_match.h"
 
 namespace tv {
 namespace {
@@ -26,24 +26,8 @@ constexpr int kMaxHeight = 400;  // a sane bound on what a caller may ask for
   X(TTF_Init) X(TTF_Quit) X(TTF_OpenFontIndexRW) X(TTF_CloseFont) X(TTF_FontHeight) X(TTF_SetFontSize) \
   X(TTF_SetFontStyle) X(TTF_SizeUTF8) X(TTF_RenderUTF8_Blended) X(TTF_GlyphMetrics32)                  \
   X(TTF_RenderGlyph_Blended)
-
-struct TtfLibrary {
-  TV_TTF_FUNCTIONS(TV_LATE_POINTER)
-};
-
-TtfLibrary gTtf;
-
-// Whether SDL_ttf could be loaded; the first call loads it, and a machine
-// without it is told once on stderr.
-bool LoadTtf() {
-  static const bool loaded = [] {
-    LateLibrary lib({"libSDL2_ttf-2.0.so.0", "libSDL2_ttf.so"});
-    auto& table = gTtf;
-    TV_TTF_FUNCTIONS(TV_LATE_FIND)
-    return lib.Ready("SDL_ttf", "text is drawn as boxes");
-  }();
-  return loaded;
-}
+TV_LATE_LIBRARY(gTtf, LoadTtf, TV_TTF_FUNCTIONS, "SDL_ttf", "text is drawn as boxes", "libSDL2_ttf-2.0.so.0",
+                "libSDL2_ttf.so")
 
 struct LoadedFont {
   TTF_Font* font = nullptr;

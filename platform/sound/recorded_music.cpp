@@ -1,10 +1,6 @@
-#include "platform/files/atomic_file.h"
 #include "platform/sound/recorded_music.h"
 
-#include <fcntl.h>
 #include <sndfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,9 +8,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
+#include "platform/files/atomic_file.h"
 #include "platform/files/file_report.h"
+#include "platform/files/native_file.h"
 
 namespace tv {
 
@@ -35,19 +32,57 @@ std::string Hex(uint64_t v) {
   return buf;
 }
 
-// A regular file opened without blocking: a pipe or a device in a
-// recording's place must not hang the game. -1 if not, with errno set
-// (EINVAL for what is not a regular file).
-int OpenRegular(const std::string& path, struct stat& st) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
-  const int err = ::fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EINVAL;
-  if (err != 0) {
-    ::close(fd);
-    errno = err;
-    return -1;
+// What libsndfile reads a recording from (its file, opened as a regular file
+// only, so a pipe or a device in its place cannot hang the game) or writes
+// one to (memory, put in its file whole once it is done).
+struct Stream {
+  const ReadOnlyFile* file = nullptr;
+  std::string written;
+  sf_count_t at = 0;
+
+  sf_count_t Size() const { return file ? sf_count_t(file->Size()) : sf_count_t(written.size()); }
+};
+
+sf_count_t StreamSize(void* p) { return static_cast<Stream*>(p)->Size(); }
+
+sf_count_t StreamSeek(sf_count_t offset, int whence, void* p) {
+  auto* s = static_cast<Stream*>(p);
+  const sf_count_t base = whence == SEEK_CUR ? s->at : whence == SEEK_END ? s->Size() : 0;
+  if (base + offset < 0) return -1;
+  s->at = base + offset;
+  return s->at;
+}
+
+// A read that fails reads as the file's end: the piece stops there.
+sf_count_t StreamRead(void* into, sf_count_t count, void* p) {
+  auto* s = static_cast<Stream*>(p);
+  size_t got = 0;
+  if (count <= 0) return 0;
+  if (s->file) {
+    s->file->ReadAt(uint64_t(s->at), into, size_t(count), got);
+  } else if (s->at < s->Size()) {
+    got = std::min(size_t(count), size_t(s->Size() - s->at));
+    std::memcpy(into, s->written.data() + s->at, got);
   }
-  return fd;
+  s->at += sf_count_t(got);
+  return sf_count_t(got);
+}
+
+sf_count_t StreamWrite(const void* from, sf_count_t count, void* p) {
+  auto* s = static_cast<Stream*>(p);
+  if (s->file || count <= 0) return 0;
+  const size_t end = size_t(s->at) + size_t(count);
+  if (end > s->written.size()) s->written.resize(end);
+  std::memcpy(s->written.data() + s->at, from, size_t(count));
+  s->at += count;
+  return count;
+}
+
+sf_count_t StreamTell(void* p) { return static_cast<Stream*>(p)->at; }
+
+SNDFILE* OpenStream(Stream& stream, int mode, SF_INFO& info) {
+  SF_VIRTUAL_IO io{StreamSize, StreamSeek, StreamRead, StreamWrite, StreamTell};
+  return sf_open_virtual(&io, mode, &info, &stream);
 }
 
 std::string Clock(uint64_t frame, int rate) {
@@ -64,6 +99,8 @@ constexpr int kBlock = 1024;
 }  // namespace
 
 struct RecordedPiece::File {
+  ReadOnlyFile source;
+  Stream stream;
   SNDFILE* sf = nullptr;
   float scratch[2 * kBlock] = {};
   ~File() {
@@ -73,18 +110,15 @@ struct RecordedPiece::File {
   // The decoder on `path` at its top, or null with `problem` set unless
   // there is no such file.
   static std::unique_ptr<File> Open(const std::string& path, SF_INFO& info, std::string& problem) {
-    struct stat st {};
-    const int fd = OpenRegular(path, st);
-    if (fd < 0) {
-      if (errno == EINVAL) problem = "not a regular file";
-      else if (errno != ENOENT && errno != ENOTDIR) problem = std::strerror(errno);
+    auto file = std::make_unique<File>();
+    if (const int err = file->source.Open(path)) {
+      if (err == EINVAL || err == EISDIR) problem = "not a regular file";
+      else if (err != ENOENT && err != ENOTDIR) problem = std::strerror(err);
       return nullptr;
     }
-    auto file = std::make_unique<File>();
+    file->stream.file = &file->source;
     info = SF_INFO{};
-    // Failing, libsndfile closes fd itself: closing it again could close a
-    // descriptor another thread has just been given.
-    file->sf = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
+    file->sf = OpenStream(file->stream, SFM_READ, info);
     if (!file->sf) {
       problem = std::string("unreadable as a recording (") + sf_strerror(nullptr) + ")";
       return nullptr;
@@ -96,19 +130,18 @@ struct RecordedPiece::File {
 std::string RecordingsDirectory(const std::string& programDirectory) { return programDirectory + "/recordings"; }
 
 std::string SoundFontIdentity(const std::string& path) {
-  struct stat st {};
-  const int fd = OpenRegular(path, st);
-  if (fd < 0) return {};
-  constexpr off_t kPart = 64 << 10;
-  std::vector<uint8_t> part(size_t(std::min<off_t>(kPart, st.st_size)));
+  ReadOnlyFile file;
+  if (file.Open(path) != 0) return {};
+  constexpr uint64_t kPart = 64 << 10;
+  std::vector<uint8_t> part(size_t(std::min(kPart, file.Size())));
   uint64_t h = kFnvOffset;
-  bool ok = ::pread(fd, part.data(), part.size(), 0) == ssize_t(part.size());
+  size_t got = 0;
+  bool ok = file.ReadAt(0, part.data(), part.size(), got) == 0 && got == part.size();
   h = Fnv(h, part.data(), part.size());
-  ok = ok && ::pread(fd, part.data(), part.size(), st.st_size - off_t(part.size())) == ssize_t(part.size());
+  ok = ok && file.ReadAt(file.Size() - part.size(), part.data(), part.size(), got) == 0 && got == part.size();
   h = Fnv(h, part.data(), part.size());
-  ::close(fd);
   if (!ok) return {};
-  return std::to_string(st.st_size) + ":" + Hex(h);
+  return std::to_string(file.Size()) + ":" + Hex(h);
 }
 
 std::string RecordingName(const std::vector<uint8_t>& piece, const std::string& synthIdentity) {
@@ -120,15 +153,12 @@ std::string RecordingName(const std::vector<uint8_t>& piece, const std::string& 
 }
 
 bool WriteRecording(const std::string& path, const std::vector<float>& stereo, int rate, uint64_t doneFrame) {
-  AtomicFile out(path);
   SF_INFO info{};
   info.samplerate = rate;
   info.channels = 2;
   info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-  // Opened here, close-on-exec; libsndfile's own open is not.
-  const int fd = ::open(out.WritePath().c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  SNDFILE* sf = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);  // closes fd when it fails
+  Stream out;
+  SNDFILE* sf = OpenStream(out, SFM_WRITE, info);
   if (!sf) return false;
   const std::string comment = kDoneTag + std::to_string(doneFrame);
   bool ok = sf_set_string(sf, SF_STR_COMMENT, comment.c_str()) == 0;
@@ -145,7 +175,7 @@ bool WriteRecording(const std::string& path, const std::vector<float>& stereo, i
     ok = sf_writef_short(sf, block.data(), sf_count_t(n)) == sf_count_t(n);
   }
   ok = sf_close(sf) == 0 && ok;
-  return ok && out.Commit() == 0;
+  return ok && WriteWholeFile(path, out.written) == 0;
 }
 
 std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int rate, std::string* why) {

@@ -2,15 +2,9 @@
 #include <optional>
 #include <string>
 
-namespace tv {
+#include "platform/sdl/font_file.h"
 
-// A font file and the face in it that draws a family.
-struct FontFile {
-  std::string path;
-  int index = 0;
-  bool bold = false;      // the face itself is bold (no synthetic emboldening needed)
-  bool bitmap = false;    // fixed strikes only, chosen by face index
-};
+namespace tv {
 
 // The free bitmap "MS Sans Serif" of the wine fonts, by path: fontconfig does not list it.
 std::optional<FontFile> BitmapSansSerifFile();

@@ -1,13 +1,11 @@
-#include "platform/sdl/sdl_fontcache.h"
+#include "platform/sdl/fontconfig_cache.h"
 
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <sstream>
 
-#include "platform/files/atomic_file.h"
-#include "platform/files/file_read.h"
-#include "platform/files/system.h"
+#include "platform/files/cache_file.h"
 
 namespace tv {
 namespace {
@@ -94,10 +92,9 @@ void FontMatchCache::Load() {
   if (loaded_) return;
   loaded_ = true;
   stamp_ = Stamp();
-  if (path_.empty()) return;
-  std::vector<uint8_t> bytes;
-  if (ReadRegularFile(path_, kMaxFile, bytes) != 0) return;
-  std::istringstream in(std::string(bytes.begin(), bytes.end()));
+  const std::optional<std::string> text = ReadCacheFile(path_, kMaxFile);
+  if (!text) return;
+  std::istringstream in(*text);
   std::string line;
   if (!std::getline(in, line) || line != kHeader) return;
   if (!std::getline(in, line) || line != stamp_) return;
@@ -127,11 +124,7 @@ void FontMatchCache::Save() const {
   for (const Entry& e : entries_)
     text += e.family + "\t" + (e.bold ? "1" : "0") + "\t" + e.file.path + "\t" + std::to_string(e.file.index) +
             "\t" + (e.file.bold ? "1" : "0") + "\t" + e.fileStamp + "\n";
-  // Only a regular file is ours to replace: a pipe in its place would wait
-  // for a reader before the menu is shown, and a device is nobody's cache.
-  struct stat st {};
-  if (::stat(path_.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return;
-  if (MakeDirectories(DirectoryOf(path_)) == 0) WriteWholeFile(path_, text);
+  WriteCacheFile(path_, text);
 }
 
 }  // namespace tv

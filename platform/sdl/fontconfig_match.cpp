@@ -1,13 +1,13 @@
-#include "platform/sdl/sdl_fontmatch.h"
+#include "platform/sdl/fontconfig_match.h"
 
 #include <fontconfig/fontconfig.h>
 #include <unistd.h>
 
 #include <mutex>
 
+#include "platform/files/cache_file.h"
 #include "platform/files/late_library.h"
-#include "platform/files/system.h"
-#include "platform/sdl/sdl_fontcache.h"
+#include "platform/sdl/fontconfig_cache.h"
 
 namespace tv {
 namespace {
@@ -18,24 +18,8 @@ namespace {
   X(FcInitLoadConfigAndFonts) X(FcConfigDestroy) X(FcPatternCreate) X(FcPatternDestroy) X(FcPatternAddString) \
   X(FcPatternAddInteger) X(FcPatternAddBool) X(FcConfigSubstitute) X(FcDefaultSubstitute) X(FcFontMatch)     \
   X(FcPatternGetBool) X(FcPatternGetInteger) X(FcPatternGetString)
-
-struct FcLibrary {
-  TV_FC_FUNCTIONS(TV_LATE_POINTER)
-};
-
-FcLibrary gFc;
-
-// Whether fontconfig could be loaded; the first call loads it, and a machine
-// without it is told once on stderr (no outline font is found then).
-bool LoadFontconfig() {
-  static const bool loaded = [] {
-    LateLibrary lib({"libfontconfig.so.1", "libfontconfig.so"});
-    auto& table = gFc;
-    TV_FC_FUNCTIONS(TV_LATE_FIND)
-    return lib.Ready("fontconfig", "text not in the bitmap font is drawn as boxes");
-  }();
-  return loaded;
-}
+TV_LATE_LIBRARY(gFc, LoadFontconfig, TV_FC_FUNCTIONS, "fontconfig",
+                "text not in the bitmap font is drawn as boxes", "libfontconfig.so.1", "libfontconfig.so")
 
 // Fontconfig's configuration: its files parsed and its caches mapped, about
 // 10 ms. Made once, by PrepareFontMatching on a thread of its own when the
@@ -51,10 +35,7 @@ FcConfig* ConfigLocked() {
 // Fontconfig's earlier answers, so that a start whose fonts are all known
 // never reads its configuration.
 FontMatchCache& CacheLocked() {
-  static FontMatchCache cache([] {
-    const std::string dir = UserDirectory("XDG_CACHE_HOME", ".cache");
-    return dir.empty() ? dir : JoinPath(dir, "fonts");
-  }());
+  static FontMatchCache cache(CacheFilePath("fonts"));
   return cache;
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/sdl_fontmatch.h"
+#include "platform/sdl/font_file.h"
 
 namespace tv {
 
