@@ -2,12 +2,11 @@
 // audio device, with the pieces' recordings and FluidSynth.
 #include "platform/fluidsynth/game_sound.h"
 
-#include <filesystem>
 #include <memory>
-#include <system_error>
 #include <vector>
 
 #include "platform/files/file_report.h"
+#include "platform/files/native_file.h"
 #include "platform/files/system.h"
 #include "platform/sound/media_files.h"
 #include "platform/sound/recorded_music.h"
@@ -47,17 +46,15 @@ std::unique_ptr<MidiRenderer> MakeRenderer(GameSound& sound, std::vector<uint8_t
 
 // Whether every piece beside the program has its recording file: then the
 // synthesiser and its sound font need not be loaded ahead. Only looked for,
-// not opened: opening proves a recording whole by decoding its last frame,
-// work the window's start-up should not share the machine with. A damaged
-// one is found, named and its piece synthesised when the piece is played.
+// not read: proving a recording whole decodes its last frame, work the
+// window's start-up should not share the machine with. A damaged one is
+// found, named and its piece synthesised when the piece is played.
 bool EveryPieceRecorded(GameSound& sound) {
   // A piece that does not open fails before any synthesiser is asked.
   for (const auto& piece : PiecesIn(ProgramDirectory())) {
     const std::string path = RecordingPath(sound, piece);
-    std::error_code error;
-    if (path.empty() || !std::filesystem::is_regular_file(path, error) || std::filesystem::file_size(path, error) == 0 ||
-        error)
-      return false;
+    ReadOnlyFile recording;
+    if (path.empty() || recording.Open(path) != 0 || recording.Size() == 0) return false;
   }
   return true;
 }

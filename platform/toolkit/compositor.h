@@ -25,7 +25,6 @@ class Compositor {
   std::function<void(TControl*)> OnRemove;
   void Invalidate(const Rect& r);
   void InvalidateAll() { Invalidate({0, 0, fb_.width, fb_.height}); }
-  bool NeedsUpdate() const { return !dirty_.empty(); }
   // Recomposes every invalidated rectangle.
   void Update();
 
@@ -40,7 +39,6 @@ class Compositor {
 
   // The topmost visible widget under (x, y), or null.
   TControl* HitTest(int x, int y) const;
-  const std::vector<TControl*>& Controls() const { return controls_; }
 
  private:
   static void AddMerged(std::vector<Rect>& list, Rect r);

@@ -102,7 +102,6 @@ class JournalReplayer : public ForwardingBackend {
   // the journal holds next (another program, other files, a fault), or the
   // user closed the window. Empty when it did not.
   const std::string& Problem() const { return problem_; }
-  size_t Records() const { return records_.size(); }
 
   uint64_t NowMs() override;
   uint64_t PerformanceCounter() override;
