@@ -1,11 +1,14 @@
 // The toolkit on its own: painting, invalidation, timers, the modal box and the error report.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/toolkit/application.h"
 #include "platform/base/exceptions.h"
 #include "platform/toolkit/form.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/toolkit/timer.h"
+#include "platform/toolkit/view.h"
 #include "platform/toolkit/widgets.h"
 #include "tests/support/game_harness.h"
 
@@ -264,6 +267,15 @@ TEST_F(Toolkit, LeftButtonIsHeldByTheWidgetItWentDownOn) {
   label.Show();
   mouse(Event::Type::MouseMove, 13, 13, MouseButton::Left);
   EXPECT_EQ(log, (std::vector<std::string>{"down", "move"}));
+}
+
+// The window takes at most four fifths of the usable screen; fullscreen centres the largest whole scale.
+TEST(WindowScale, TheLargestThatFitsFourFifthsOfTheScreenAndFullscreenCentres) {
+  using Screen = std::tuple<int, int, int>;  // width, height, the scale that fits
+  for (auto [w, h, n] : {Screen{1366, 768, 1}, {1920, 1080, 1}, {2560, 1440, 2}, {3840, 2160, 3}, {8000, 5000, 4}})
+    EXPECT_EQ(ScaleToFit(w, h, 586, 440, 4), n) << w << "x" << h;
+  const View v = CentredView(2560, 1440, 586, 440);
+  EXPECT_EQ(std::tuple(v.scale, v.x, v.y), std::tuple(3, 401, 60));
 }
 
 }  // namespace
