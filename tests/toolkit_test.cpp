@@ -7,6 +7,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/toolkit/form.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/toolkit/own_keys.h"
 #include "platform/toolkit/timer.h"
 #include "platform/toolkit/view.h"
 #include "platform/toolkit/widgets.h"
@@ -276,6 +277,29 @@ TEST(WindowScale, TheLargestThatFitsFourFifthsOfTheScreenAndFullscreenCentres) {
     EXPECT_EQ(ScaleToFit(w, h, 586, 440, 4), n) << w << "x" << h;
   const View v = CentredView(2560, 1440, 586, 440);
   EXPECT_EQ(std::tuple(v.scale, v.x, v.y), std::tuple(3, 401, 60));
+}
+
+// F11 and Alt+Enter switch fullscreen and M the sound, once a press; their
+// repeats and their releases are the window's too, matched by the key's place.
+TEST(OwnKeys, SwitchOnceAPressAndKeepTheirRepeatsAndReleasesFromTheGame) {
+  using Use = OwnKeys::Use;
+  OwnKeys keys;
+  auto press = [&](uint16_t key, int place, bool alt = false, bool repeat = false, bool ctrl = false) {
+    return keys.Claim({key, place, true, repeat, alt, ctrl});
+  };
+  auto release = [&](uint16_t key, int place) { return keys.Claim({key, place, false}); };
+  EXPECT_EQ(release(VK_RETURN, 0), Use::Game) << "no own key is held";
+  EXPECT_EQ(press(VK_RETURN, 40, true), Use::Fullscreen);
+  EXPECT_EQ(press(VK_RETURN, 40, true, true), Use::Swallowed);
+  EXPECT_EQ(press(VK_RETURN, 88), Use::Game) << "the keypad's Enter without Alt";
+  EXPECT_EQ(release(VK_RETURN, 88), Use::Game);
+  EXPECT_EQ(release(VK_RETURN, 40), Use::Swallowed) << "Alt let go first";
+  EXPECT_EQ(press('M', 16, false, false, true), Use::Game) << "Ctrl+M";
+  EXPECT_EQ(press('M', 16), Use::Mute);
+  EXPECT_EQ(press(122, 68), Use::Fullscreen) << "F11";
+  EXPECT_EQ(release('M', 16), Use::Swallowed);
+  EXPECT_EQ(release(122, 68), Use::Swallowed);
+  EXPECT_EQ(release('M', 16), Use::Game);
 }
 
 }  // namespace

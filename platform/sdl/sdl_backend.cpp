@@ -230,7 +230,7 @@ class SdlBackend : public Backend {
         return MainWindowEvent(e.window, out);
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        if (windowKeys_.Take(e.key, window_.Get())) return false;
+        if (windowKeys_.Claim(e.key, window_.Get())) return false;
         // A key without a window goes to the box on top, if any, as focus would have it.
         SdlMessageBox* box = e.key.windowID ? BoxOfWindow(e.key.windowID) : TopBox();
         if (box) return ToBox(box, e, out);
