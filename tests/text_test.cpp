@@ -15,7 +15,7 @@
 
 #include "platform/sound/audio_mixer.h"
 #include "platform/toolkit/codepage.h"
-#include "platform/toolkit/msgbox_layout.h"
+#include "platform/toolkit/message_box_layout.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sdl/sdl_first_picture.h"
 #include "platform/sdl/sdl_fontcache.h"

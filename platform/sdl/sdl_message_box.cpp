@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_dialog.h"
+#include "platform/sdl/sdl_message_box.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -38,7 +38,7 @@ int DropEventsOf(void* windowId, SDL_Event* e) {
 
 }  // namespace
 
-SDL_Window* BoxWindowPool::Take(const std::string& title, int width, int height, SDL_Window* owner) {
+SDL_Window* BoxWindowPool::Borrow(const std::string& title, int width, int height, SDL_Window* owner) {
   const int display = owner ? std::max(SDL_GetWindowDisplayIndex(owner), 0) : 0;
   const int centred = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
   SDL_Window* window;
@@ -60,7 +60,7 @@ SDL_Window* BoxWindowPool::Take(const std::string& title, int width, int height,
   return window;
 }
 
-void BoxWindowPool::Give(SDL_Window* window) {
+void BoxWindowPool::GiveBack(SDL_Window* window) {
   SDL_HideWindow(window);
   spare_.push_back(window);
 }
@@ -77,7 +77,7 @@ SdlMessageBox::SdlMessageBox(int id, const std::string& text, const std::string&
       windows_(windows),
       scale_(std::max(scale, 1)),
       layout_(LayoutMessageBox(renderer, text, stopIcon, MaxTextWidth(owner) / scale_)) {
-  window_ = windows_.Take(Cp1252ToUtf8(caption), layout_.width * scale_, layout_.height * scale_, owner);
+  window_ = windows_.Borrow(Cp1252ToUtf8(caption), layout_.width * scale_, layout_.height * scale_, owner);
   windowId_ = SDL_GetWindowID(window_);
   SDL_ShowWindow(window_);
   Draw();
@@ -86,7 +86,7 @@ SdlMessageBox::SdlMessageBox(int id, const std::string& text, const std::string&
   SDL_SetWindowInputFocus(window_);
 }
 
-SdlMessageBox::~SdlMessageBox() { windows_.Give(window_); }
+SdlMessageBox::~SdlMessageBox() { windows_.GiveBack(window_); }
 
 bool SdlMessageBox::HasKeyboard() const { return SDL_GetKeyboardFocus() == window_; }
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit/msgbox_layout.h"
+#include "platform/toolkit/message_box_layout.h"
 #include "platform/base/text.h"
 
 namespace tv {
@@ -24,9 +24,9 @@ class BoxWindowPool {
   // A hidden window of that title and client size, centred on the owner's
   // display, with no input of an earlier box still queued for it. Throws
   // std::runtime_error when no window can be made.
-  SDL_Window* Take(const std::string& title, int width, int height, SDL_Window* owner);
+  SDL_Window* Borrow(const std::string& title, int width, int height, SDL_Window* owner);
   // Hides the window and keeps it for the next box.
-  void Give(SDL_Window* window);
+  void GiveBack(SDL_Window* window);
   // At shutdown, before the video subsystem goes.
   void DestroyAll();
 
