@@ -36,7 +36,7 @@ elseif(RULE STREQUAL "platform")
   set(pattern "[\"<](app|game|assets|tools|tests)/")
 elseif(RULE STREQUAL "toolkit")
   set(dirs platform/toolkit)
-  # What is in it serves every backend: SDL is one of them.
+  # Its pad keys, own keys and message box are every backend's: SDL is one of them.
   set(pattern "[\"<](platform/(sound|sdl|fluidsynth|headless)/|SDL)")
 elseif(RULE STREQUAL "sound")
   set(dirs platform/sound)

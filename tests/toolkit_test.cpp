@@ -7,6 +7,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/toolkit/form.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/toolkit/message_box_button.h"
 #include "platform/toolkit/own_keys.h"
 #include "platform/toolkit/timer.h"
 #include "platform/toolkit/view.h"
@@ -277,6 +278,46 @@ TEST(WindowScale, TheLargestThatFitsFourFifthsOfTheScreenAndFullscreenCentres) {
     EXPECT_EQ(ScaleToFit(w, h, 586, 440, 4), n) << w << "x" << h;
   const View v = CentredView(2560, 1440, 586, 440);
   EXPECT_EQ(std::tuple(v.scale, v.x, v.y), std::tuple(3, 401, 60));
+}
+
+// Enter and Escape dismiss as they go down, Space (a pad's A too) as it comes
+// up, the mouse with a click on OK; a key held from before the box, the
+// keyboard leaving it and a press slid off OK leave it open.
+TEST(MessageBoxButton, DismissesOnceOnAnAnswerAndNeverOnWhatIsNoAnswer) {
+  using From = MessageBoxButton::From;
+  const Rect ok{10, 20, 75, 23};
+  for (auto [key, from] : {std::pair(VK_RETURN, From::Keyboard), std::pair(VK_ESCAPE, From::Pad)}) {
+    MessageBoxButton b(ok);
+    EXPECT_FALSE(b.KeyDown(key, true, from)) << "held when the box opened";
+    EXPECT_TRUE(b.KeyDown(key, false, from));
+    EXPECT_FALSE(b.KeyDown(key, false, from)) << "dismissed once";
+    EXPECT_FALSE(b.Close());
+  }
+  MessageBoxButton b(ok);
+  EXPECT_FALSE(b.KeyUp(VK_SPACE, From::Keyboard, true)) << "a Space pressed before the box";
+  b.KeyDown(VK_SPACE, false, From::Keyboard);
+  EXPECT_TRUE(b.Pressed());
+  EXPECT_FALSE(b.KeyUp(VK_SPACE, From::Keyboard, false)) << "the keyboard left the box";
+  EXPECT_FALSE(b.Pressed());
+  b.KeyDown(VK_SPACE, false, From::Pad);
+  EXPECT_FALSE(b.KeyUp(VK_SPACE, From::Keyboard, true)) << "the keyboard's Space did not go down in it";
+  EXPECT_TRUE(b.KeyUp(VK_SPACE, From::Pad, false)) << "a pad's release needs no keyboard";
+
+  MessageBoxButton m(ok);
+  m.MouseDown(MouseButton::Right, 20, 30);
+  m.MouseDown(MouseButton::Left, 5, 5);
+  EXPECT_FALSE(m.Pressed());
+  EXPECT_FALSE(m.MouseUp(MouseButton::Left, 20, 30)) << "pressed off OK";
+  m.MouseDown(MouseButton::Left, 20, 30);
+  m.MouseMove(5, 5);
+  EXPECT_FALSE(m.Pressed());
+  EXPECT_FALSE(m.MouseUp(MouseButton::Left, 5, 5)) << "slid off OK";
+  m.MouseDown(MouseButton::Left, 20, 30);
+  m.MouseMove(5, 5);
+  m.MouseMove(84, 42);
+  EXPECT_TRUE(m.Pressed());
+  EXPECT_TRUE(m.MouseUp(MouseButton::Left, 84, 42));
+  EXPECT_FALSE(m.Close());
 }
 
 // F11 and Alt+Enter switch fullscreen and M the sound, once a press; their

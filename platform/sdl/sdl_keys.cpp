@@ -98,4 +98,13 @@ uint16_t VirtualKeyOf(const SDL_Keysym& key) {
   return 0;
 }
 
+std::optional<MouseButton> MouseButtonOf(Uint8 button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT: return MouseButton::Left;
+    case SDL_BUTTON_RIGHT: return MouseButton::Right;
+    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
+    default: return std::nullopt;
+  }
+}
+
 }  // namespace tv

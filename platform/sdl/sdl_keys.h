@@ -2,6 +2,9 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <optional>
+
+#include "platform/base/types.h"
 
 namespace tv {
 
@@ -14,5 +17,8 @@ uint16_t VirtualKeyOf(const SDL_Keysym& key);
 // The key as the layout names it, without the fallback to its position: the
 // window's own keys (OwnKeys) are what the key says, M on a layout with an M.
 uint16_t LayoutKeyOf(const SDL_Keysym& key);
+
+// The mouse buttons the program knows; none for the others.
+std::optional<MouseButton> MouseButtonOf(Uint8 button);
 
 }  // namespace tv
