@@ -1,15 +1,9 @@
 #include "app/command_line.h"
 
-#include "platform/sdl/sdl_backend.h"
+#include "platform/toolkit/view.h"
 
 namespace tv {
 namespace {
-
-// A whole number from 1 to kMaxScale, nothing else (no sign, no spaces, no "2x").
-std::optional<int> ScaleOf(const std::string& text) {
-  if (text.size() != 1 || text[0] < '1' || text[0] > char('0' + kMaxScale)) return std::nullopt;
-  return text[0] - '0';
-}
 
 std::string BadScale(const std::string& from, const std::string& value) {
   return "invalid " + from + " '" + value + "': a whole number from 1 to " + std::to_string(kMaxScale) +
@@ -61,7 +55,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
         cl.png = *value;
         continue;
       }
-      auto n = ScaleOf(*value);
+      auto n = ParseScale(*value);
       if (!n) return fail(BadScale("scale", *value));
       cl.scale = *n;
       cl.scaleChosen = true;
@@ -77,7 +71,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args, const char* s
   if (cl.headless && cl.png.empty()) cl.png = cl.replay + ".png";
   // The environment only counts when it is used: a bad value must not stop --help.
   if (!cl.scaleChosen && scaleEnv && cl.action == CommandLine::Action::Play) {
-    auto n = ScaleOf(scaleEnv);
+    auto n = ParseScale(scaleEnv);
     if (!n) return fail(BadScale("TARVOLEN_SCALE", scaleEnv));
     cl.scale = *n;
   }

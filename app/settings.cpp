@@ -1,6 +1,6 @@
 #include "app/settings.h"
 
-#include "platform/sdl/sdl_backend.h"
+#include "platform/toolkit/view.h"
 
 namespace tv {
 namespace {
@@ -50,9 +50,8 @@ std::optional<Settings> ParseSettings(std::string_view text, std::string& error)
     if (!IsKey(key)) return wrong("not a key=value line");
     if (key == "scale") {
       if (s.scale) return wrong("scale is given twice");
-      if (value.size() != 1 || value[0] < '1' || value[0] > char('0' + kMaxScale))
-        return wrong("scale is not a whole number from 1 to " + std::to_string(kMaxScale));
-      s.scale = value[0] - '0';
+      s.scale = ParseScale(value);
+      if (!s.scale) return wrong("scale is not a whole number from 1 to " + std::to_string(kMaxScale));
     } else if (key == "fullscreen" || key == "sound") {
       std::optional<bool>& field = key == "sound" ? s.sound : s.fullscreen;
       if (field) return wrong(std::string(key) + " is given twice");

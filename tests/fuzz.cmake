@@ -91,13 +91,15 @@ tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/sound
 
 # The settings reader starts from a few files as a player or a newer version may leave them.
 set(settings_fuzz_bin ${fuzz_dir}/settings_fuzz)
-set(settings_fuzz_sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/settings_fuzz.cpp ${PROJECT_SOURCE_DIR}/app/settings.cpp)
+set(settings_fuzz_sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/settings_fuzz.cpp ${PROJECT_SOURCE_DIR}/app/settings.cpp
+  ${PROJECT_SOURCE_DIR}/platform/toolkit/view.cpp)
 add_custom_command(OUTPUT ${settings_fuzz_bin}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}/settings_corpus
   COMMAND ${TARVOLEN_CLANGXX} -std=c++20 -g -O1
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
     ${TARVOLEN_WARNINGS} -I${PROJECT_SOURCE_DIR} ${settings_fuzz_sources} -o ${settings_fuzz_bin}
   DEPENDS ${settings_fuzz_sources} ${PROJECT_SOURCE_DIR}/app/settings.h
+    ${PROJECT_SOURCE_DIR}/platform/toolkit/view.h
   COMMENT "Building the settings fuzzer with clang"
   COMMAND_EXPAND_LISTS VERBATIM)
 add_custom_target(settings_fuzz ALL DEPENDS ${settings_fuzz_bin})

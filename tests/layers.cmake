@@ -1,7 +1,7 @@
 # The layers point one way: app -> game, assets -> platform's rooms -> the
 # backends, and the backends only through the toolkit's and sound's
 # interfaces. Each rule is its own test (cmake/check_layers.cmake).
-foreach(rule_test "game;GameIncludesOnlyItself" "sdl;OnlyTheSdlBackendIncludesSdl"
+foreach(rule_test "game;GameIncludesOnlyItself" "sdl;OnlyTheSdlBackendIncludesSdl" "app;OnlyMainPicksABackend"
                   "fluidsynth;OnlyTheSynthesiserIncludesFluidSynth" "platform;PlatformIncludesNoUpperLayer"
                   "toolkit;ToolkitIncludesNoSound" "sound;SoundIncludesNoToolkit"
                   "base;BaseAndFilesIncludeNothingAbove")

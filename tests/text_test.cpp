@@ -12,13 +12,11 @@
 #include <fstream>
 #include <numeric>
 #include <sstream>
-#include <tuple>
 
 #include "platform/sound/audio_mixer.h"
 #include "platform/toolkit/codepage.h"
-#include "platform/toolkit/msgbox_layout.h"
+#include "platform/toolkit/message_box_layout.h"
 #include "platform/sound/recorded_music.h"
-#include "platform/sdl/sdl_present.h"
 #include "platform/sdl/fontconfig_cache.h"
 #include "platform/sdl/sdl_text.h"
 #include "platform/files/system.h"
@@ -338,15 +336,6 @@ TEST_F(MessageBoxPicture, APressedButtonLooksDifferent) {
       if (!l.ok.Contains(x, y)) {
         ASSERT_EQ(up.At(x, y), down.At(x, y)) << x << "," << y;
       }
-}
-
-// The window takes at most four fifths of the usable screen; fullscreen centres the largest whole scale.
-TEST(WindowScale, TheLargestThatFitsFourFifthsOfTheScreenAndFullscreenCentres) {
-  using Screen = std::tuple<int, int, int>;  // width, height, the scale that fits
-  for (auto [w, h, n] : {Screen{1366, 768, 1}, {1920, 1080, 1}, {2560, 1440, 2}, {3840, 2160, 3}, {8000, 5000, 4}})
-    EXPECT_EQ(ScaleToFit(w, h, 586, 440, 4), n) << w << "x" << h;
-  const View v = CentredView(2560, 1440, 586, 440);
-  EXPECT_EQ(std::tuple(v.scale, v.x, v.y), std::tuple(3, 401, 60));
 }
 
 }  // namespace

@@ -1,11 +1,16 @@
 // The toolkit on its own: painting, invalidation, timers, the modal box and the error report.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/toolkit/application.h"
 #include "platform/base/exceptions.h"
 #include "platform/toolkit/form.h"
 #include "platform/headless/headless_backend.h"
+#include "platform/toolkit/message_box_button.h"
+#include "platform/toolkit/own_keys.h"
 #include "platform/toolkit/timer.h"
+#include "platform/toolkit/view.h"
 #include "platform/toolkit/widgets.h"
 #include "tests/support/game_harness.h"
 
@@ -264,6 +269,78 @@ TEST_F(Toolkit, LeftButtonIsHeldByTheWidgetItWentDownOn) {
   label.Show();
   mouse(Event::Type::MouseMove, 13, 13, MouseButton::Left);
   EXPECT_EQ(log, (std::vector<std::string>{"down", "move"}));
+}
+
+// The window takes at most four fifths of the usable screen; fullscreen centres the largest whole scale.
+TEST(WindowScale, TheLargestThatFitsFourFifthsOfTheScreenAndFullscreenCentres) {
+  using Screen = std::tuple<int, int, int>;  // width, height, the scale that fits
+  for (auto [w, h, n] : {Screen{1366, 768, 1}, {1920, 1080, 1}, {2560, 1440, 2}, {3840, 2160, 3}, {8000, 5000, 4}})
+    EXPECT_EQ(ScaleToFit(w, h, 586, 440, 4), n) << w << "x" << h;
+  const View v = CentredView(2560, 1440, 586, 440);
+  EXPECT_EQ(std::tuple(v.scale, v.x, v.y), std::tuple(3, 401, 60));
+}
+
+// Enter and Escape dismiss as they go down, Space (a pad's A too) as it comes
+// up, the mouse with a click on OK; a key held from before the box, the
+// keyboard leaving it and a press slid off OK leave it open.
+TEST(MessageBoxButton, DismissesOnceOnAnAnswerAndNeverOnWhatIsNoAnswer) {
+  using From = MessageBoxButton::From;
+  const Rect ok{10, 20, 75, 23};
+  for (auto [key, from] : {std::pair(VK_RETURN, From::Keyboard), std::pair(VK_ESCAPE, From::Pad)}) {
+    MessageBoxButton b(ok);
+    EXPECT_FALSE(b.KeyDown(key, true, from)) << "held when the box opened";
+    EXPECT_TRUE(b.KeyDown(key, false, from));
+    EXPECT_FALSE(b.KeyDown(key, false, from)) << "dismissed once";
+    EXPECT_FALSE(b.Close());
+  }
+  MessageBoxButton b(ok);
+  EXPECT_FALSE(b.KeyUp(VK_SPACE, From::Keyboard, true)) << "a Space pressed before the box";
+  b.KeyDown(VK_SPACE, false, From::Keyboard);
+  EXPECT_TRUE(b.Pressed());
+  EXPECT_FALSE(b.KeyUp(VK_SPACE, From::Keyboard, false)) << "the keyboard left the box";
+  EXPECT_FALSE(b.Pressed());
+  b.KeyDown(VK_SPACE, false, From::Pad);
+  EXPECT_FALSE(b.KeyUp(VK_SPACE, From::Keyboard, true)) << "the keyboard's Space did not go down in it";
+  EXPECT_TRUE(b.KeyUp(VK_SPACE, From::Pad, false)) << "a pad's release needs no keyboard";
+
+  MessageBoxButton m(ok);
+  m.MouseDown(MouseButton::Right, 20, 30);
+  m.MouseDown(MouseButton::Left, 5, 5);
+  EXPECT_FALSE(m.Pressed());
+  EXPECT_FALSE(m.MouseUp(MouseButton::Left, 20, 30)) << "pressed off OK";
+  m.MouseDown(MouseButton::Left, 20, 30);
+  m.MouseMove(5, 5);
+  EXPECT_FALSE(m.Pressed());
+  EXPECT_FALSE(m.MouseUp(MouseButton::Left, 5, 5)) << "slid off OK";
+  m.MouseDown(MouseButton::Left, 20, 30);
+  m.MouseMove(5, 5);
+  m.MouseMove(84, 42);
+  EXPECT_TRUE(m.Pressed());
+  EXPECT_TRUE(m.MouseUp(MouseButton::Left, 84, 42));
+  EXPECT_FALSE(m.Close());
+}
+
+// F11 and Alt+Enter switch fullscreen and M the sound, once a press; their
+// repeats and their releases are the window's too, matched by the key's place.
+TEST(OwnKeys, SwitchOnceAPressAndKeepTheirRepeatsAndReleasesFromTheGame) {
+  using Use = OwnKeys::Use;
+  OwnKeys keys;
+  auto press = [&](uint16_t key, int place, bool alt = false, bool repeat = false, bool ctrl = false) {
+    return keys.Claim({key, place, true, repeat, alt, ctrl});
+  };
+  auto release = [&](uint16_t key, int place) { return keys.Claim({key, place, false}); };
+  EXPECT_EQ(release(VK_RETURN, 0), Use::Game) << "no own key is held";
+  EXPECT_EQ(press(VK_RETURN, 40, true), Use::Fullscreen);
+  EXPECT_EQ(press(VK_RETURN, 40, true, true), Use::Swallowed);
+  EXPECT_EQ(press(VK_RETURN, 88), Use::Game) << "the keypad's Enter without Alt";
+  EXPECT_EQ(release(VK_RETURN, 88), Use::Game);
+  EXPECT_EQ(release(VK_RETURN, 40), Use::Swallowed) << "Alt let go first";
+  EXPECT_EQ(press('M', 16, false, false, true), Use::Game) << "Ctrl+M";
+  EXPECT_EQ(press('M', 16), Use::Mute);
+  EXPECT_EQ(press(122, 68), Use::Fullscreen) << "F11";
+  EXPECT_EQ(release('M', 16), Use::Swallowed);
+  EXPECT_EQ(release(122, 68), Use::Swallowed);
+  EXPECT_EQ(release('M', 16), Use::Game);
 }
 
 }  // namespace

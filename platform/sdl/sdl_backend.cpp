@@ -15,11 +15,11 @@
 #include "platform/base/require.h"
 #include "platform/files/system.h"
 #include "platform/toolkit/codepage.h"
-#include "platform/sdl/sdl_dialog.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_main_window.h"
 #include "platform/sound/audio_device.h"
 #include "platform/sdl/sdl_bmp.h"
+#include "platform/sdl/sdl_message_box.h"
 #include "platform/sdl/sdl_pads.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_text.h"
@@ -29,15 +29,6 @@
 
 namespace tv {
 namespace {
-
-std::optional<MouseButton> ButtonOf(Uint8 b) {
-  switch (b) {
-    case SDL_BUTTON_LEFT: return MouseButton::Left;
-    case SDL_BUTTON_RIGHT: return MouseButton::Right;
-    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
-    default: return std::nullopt;
-  }
-}
 
 class SdlBackend : public Backend {
  public:
@@ -100,7 +91,7 @@ class SdlBackend : public Backend {
   void SleepMs(uint32_t ms) override { SDL_Delay(ms); }
 
   bool PollEvent(Event& ev) override {
-    if (pads_.Next(ev)) return true;
+    if (NextPadKey(ev)) return true;
     SDL_Event e;
     while (SDL_PollEvent(&e))
       if (Translate(e, ev)) return true;
@@ -111,7 +102,7 @@ class SdlBackend : public Backend {
     pads_.Start();
     const uint64_t deadline = timeoutMs < 0 ? 0 : NowMs() + uint64_t(timeoutMs);
     for (;;) {
-      if (pads_.Next(ev)) return true;
+      if (NextPadKey(ev)) return true;
       SDL_Event e;
       int got;
       // Recomputed on every pass: skipped events must not stretch the wait.
@@ -192,11 +183,30 @@ class SdlBackend : public Backend {
   SdlMessageBox* TopBox() { return boxes_.empty() ? nullptr : boxes_.rbegin()->second.get(); }
 
   bool ToBox(SdlMessageBox* box, const SDL_Event& e, Event& out) {
-    if (!box || !box->Handle(e)) return false;
+    return box && box->Handle(e) && Dismissed(*box, out);
+  }
+
+  bool Dismissed(const SdlMessageBox& box, Event& out) {
     out = Event{};
     out.type = Event::Type::DialogDismissed;
-    out.id = box->Id();
+    out.id = box.Id();
     return true;
+  }
+
+  // The pads' next key for the game. Their keys for a box go to the box on
+  // top, as the keyboard's go to the box that has it; the one that dismisses
+  // it gives the dismissal.
+  bool NextPadKey(Event& out) {
+    PadKeys::Key key;
+    while (pads_.Next(key)) {
+      if (!key.forBox) {
+        out = key.event;
+        return true;
+      }
+      SdlMessageBox* box = TopBox();
+      if (box && box->PadKey(key.event)) return Dismissed(*box, out);
+    }
+    return false;
   }
 
   bool Translate(const SDL_Event& e, Event& out) {
@@ -206,7 +216,7 @@ class SdlBackend : public Backend {
       delete posted;
       return true;
     }
-    if (pads_.Take(e, window_.Id(), TopBox() != nullptr)) return ToBox(TopBox(), e, out) || pads_.Next(out);
+    if (pads_.Translate(e, window_.Id(), TopBox() != nullptr)) return NextPadKey(out);
     switch (e.type) {
       case SDL_QUIT:
         out = Event{};
@@ -217,7 +227,7 @@ class SdlBackend : public Backend {
         return MainWindowEvent(e.window, out);
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
-        if (windowKeys_.Take(e.key, window_.Get())) return false;
+        if (windowKeys_.Claim(e.key, window_.Get())) return false;
         // A key without a window goes to the box on top, if any, as focus would have it.
         SdlMessageBox* box = e.key.windowID ? BoxOfWindow(e.key.windowID) : TopBox();
         if (box) return ToBox(box, e, out);
@@ -267,7 +277,7 @@ class SdlBackend : public Backend {
   }
 
   bool MainWindowButton(const SDL_MouseButtonEvent& b, Event& out) {
-    auto button = ButtonOf(b.button);
+    auto button = MouseButtonOf(b.button);
     if (!button) return false;
     bool down = b.type == SDL_MOUSEBUTTONDOWN;
     Uint32 bit = SDL_BUTTON(b.button);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/toolkit/backend.h"
+#include "platform/toolkit/view.h"
 
 namespace tv {
 
@@ -20,7 +21,6 @@ class AudioDevice;
 // the window starts as `start` says, and `changed` (when given) hears each
 // switch the player makes, to remember it. The beep sounds on `audio`, which
 // outlives the backend.
-inline constexpr int kMaxScale = 4;
 struct WindowChoices {
   bool fullscreen = false;
   bool muted = false;

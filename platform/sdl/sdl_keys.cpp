@@ -81,12 +81,16 @@ uint16_t Named(SDL_Keycode sym) {
 
 }  // namespace
 
-uint16_t VirtualKeyOf(const SDL_Keysym& key) {
+uint16_t LayoutKeyOf(const SDL_Keysym& key) {
   SDL_Keycode sym = key.sym;
   if (sym >= SDLK_a && sym <= SDLK_z) return uint16_t('A' + (sym - SDLK_a));
   if (sym >= SDLK_0 && sym <= SDLK_9) return uint16_t('0' + (sym - SDLK_0));
   if (uint16_t k = Keypad(sym, (key.mod & KMOD_NUM) != 0)) return k;
-  if (uint16_t k = Named(sym)) return k;
+  return Named(sym);
+}
+
+uint16_t VirtualKeyOf(const SDL_Keysym& key) {
+  if (uint16_t k = LayoutKeyOf(key)) return k;
   SDL_Scancode sc = key.scancode;
   if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return uint16_t('A' + (sc - SDL_SCANCODE_A));
   if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return uint16_t('1' + (sc - SDL_SCANCODE_1));
@@ -94,13 +98,13 @@ uint16_t VirtualKeyOf(const SDL_Keysym& key) {
   return 0;
 }
 
-bool IsFullscreenKey(const SDL_Keysym& key) {
-  const bool alt = (key.mod & KMOD_ALT) != 0;
-  return key.sym == SDLK_F11 || (alt && (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER));
-}
-
-bool IsMuteKey(const SDL_Keysym& key) {
-  return key.sym == SDLK_m && (key.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) == 0;
+std::optional<MouseButton> MouseButtonOf(Uint8 button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT: return MouseButton::Left;
+    case SDL_BUTTON_RIGHT: return MouseButton::Right;
+    case SDL_BUTTON_MIDDLE: return MouseButton::Middle;
+    default: return std::nullopt;
+  }
 }
 
 }  // namespace tv

@@ -2,6 +2,9 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <optional>
+
+#include "platform/base/types.h"
 
 namespace tv {
 
@@ -11,10 +14,11 @@ namespace tv {
 // position when the layout gives no Latin letter; the keypad follows Num Lock.
 uint16_t VirtualKeyOf(const SDL_Keysym& key);
 
-// F11 and Alt+Enter, which switch fullscreen on and off.
-bool IsFullscreenKey(const SDL_Keysym& key);
+// The key as the layout names it, without the fallback to its position: the
+// window's own keys (OwnKeys) are what the key says, M on a layout with an M.
+uint16_t LayoutKeyOf(const SDL_Keysym& key);
 
-// M, which switches all sound off and on.
-bool IsMuteKey(const SDL_Keysym& key);
+// The mouse buttons the program knows; none for the others.
+std::optional<MouseButton> MouseButtonOf(Uint8 button);
 
 }  // namespace tv

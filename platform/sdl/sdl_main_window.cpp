@@ -4,7 +4,6 @@
 #include <stdexcept>
 
 #include "platform/base/require.h"
-#include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_x11_errors.h"
 #include "platform/toolkit/codepage.h"
 

@@ -1,8 +1,8 @@
 #include "platform/sdl/sdl_pads.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
+#include <optional>
 
 #include "platform/sdl/sdl_device_watch.h"
 #include "platform/sdl/sdl_subsystems.h"
@@ -10,29 +10,31 @@
 namespace tv {
 namespace {
 
-// The key each source stands for, in the order of Pads::Source.
-constexpr uint16_t kKeyA = 'A';
-constexpr std::array<uint16_t, 13> kKeys = {VK_UP,    VK_DOWN,  VK_LEFT, VK_RIGHT,  VK_UP,     VK_DOWN,  VK_LEFT,
-                                            VK_RIGHT, VK_SPACE, kKeyA,   VK_ESCAPE, VK_ESCAPE, VK_RETURN};
-
 // Read 125 times a second, the report rate of many USB pads: a press or a
 // release reaches the game at most 8 ms late (less than one 10 ms tick of a
 // charge), and the wait sleeps in between, where SDL's own reading would wake
 // it every millisecond.
 constexpr uint64_t kReadMs = 8;
-// A held direction or A repeats as a held key does: first after half a second, then 30 times a second.
-constexpr uint64_t kRepeatDelayMs = 500;
-constexpr uint64_t kRepeatMs = 33;
-// The stick is an arrow held past half its travel, and lets go only once back
-// under 30 %: a stick resting near the edge does not flicker between the two.
-constexpr int kStickOn = 16384;
-constexpr int kStickOff = 9830;
 
-// The arrows step the aim once a press; Space's repeats start a charge held
-// over from the computer's turn (Input.ASpaceHeldFromTheComputersTurnCharges...).
-// Esc, Enter and the A key would only do their work again.
-bool Repeats(uint16_t key) {
-  return key == VK_UP || key == VK_DOWN || key == VK_LEFT || key == VK_RIGHT || key == VK_SPACE;
+std::optional<PadInput> InputOfButton(Uint8 button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return PadInput::DpadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return PadInput::DpadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return PadInput::DpadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return PadInput::DpadRight;
+    case SDL_CONTROLLER_BUTTON_A: return PadInput::South;
+    case SDL_CONTROLLER_BUTTON_X: return PadInput::West;
+    case SDL_CONTROLLER_BUTTON_B: return PadInput::East;
+    case SDL_CONTROLLER_BUTTON_BACK: return PadInput::Back;
+    case SDL_CONTROLLER_BUTTON_START: return PadInput::Start;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<PadInput> InputOfAxis(Uint8 axis) {
+  if (axis == SDL_CONTROLLER_AXIS_LEFTX) return PadInput::StickX;
+  if (axis == SDL_CONTROLLER_AXIS_LEFTY) return PadInput::StickY;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -87,21 +89,17 @@ void Pads::Update() {
 
 int64_t Pads::Limit(int64_t waitMs) const {
   const uint64_t now = SDL_GetTicks64();
-  auto until = [&](uint64_t at) { return at <= now ? int64_t(0) : int64_t(std::min<uint64_t>(at - now, INT_MAX)); };
-  if (!pads_.empty()) waitMs = waitMs < 0 ? until(nextRead_) : std::min(waitMs, until(nextRead_));
-  if (repeatKey_) waitMs = waitMs < 0 ? until(repeatDue_) : std::min(waitMs, until(repeatDue_));
-  return waitMs;
+  if (!pads_.empty()) waitMs = WaitAtMost(waitMs, now, nextRead_);
+  return keys_.Limit(waitMs, now);
 }
 
-bool Pads::Take(const SDL_Event& e, Uint32 mainWindowId, bool boxOpen) {
+bool Pads::Translate(const SDL_Event& e, Uint32 mainWindowId, bool boxOpen) {
   switch (e.type) {
     case SDL_WINDOWEVENT:
       // SDL lets go of the keyboard's keys without a release the game would
       // see (a charge held over a message box must not fire); so go the pads'.
-      if (e.window.windowID == mainWindowId && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-        forGame_.reset();
-        repeatKey_ = 0;
-      }
+      if (e.window.windowID == mainWindowId && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+        keys_.FocusLost();
       return false;
     case SDL_CONTROLLERDEVICEADDED:
       Open(e.cdevice.which);
@@ -110,29 +108,13 @@ bool Pads::Take(const SDL_Event& e, Uint32 mainWindowId, bool boxOpen) {
       Close(e.cdevice.which);
       return true;
     case SDL_CONTROLLERBUTTONDOWN:
-    case SDL_CONTROLLERBUTTONUP: {
-      Pad* pad = Find(e.cbutton.which);
-      const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
-      if (!pad) return true;
-      switch (e.cbutton.button) {
-        case SDL_CONTROLLER_BUTTON_DPAD_UP: Hold(*pad, kDpadUp, down, boxOpen); break;
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN: Hold(*pad, kDpadDown, down, boxOpen); break;
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT: Hold(*pad, kDpadLeft, down, boxOpen); break;
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: Hold(*pad, kDpadRight, down, boxOpen); break;
-        case SDL_CONTROLLER_BUTTON_A: Hold(*pad, kSouth, down, boxOpen); break;
-        case SDL_CONTROLLER_BUTTON_X: Hold(*pad, kWest, down, boxOpen); break;
-        case SDL_CONTROLLER_BUTTON_B: Hold(*pad, kEast, down, boxOpen); break;
-        case SDL_CONTROLLER_BUTTON_BACK: Hold(*pad, kBack, down, boxOpen); break;
-        case SDL_CONTROLLER_BUTTON_START: Hold(*pad, kStart, down, boxOpen); break;
-        default: break;
-      }
+    case SDL_CONTROLLERBUTTONUP:
+      if (auto input = InputOfButton(e.cbutton.button); input && Known(e.cbutton.which))
+        keys_.Report(e.cbutton.which, *input, e.type == SDL_CONTROLLERBUTTONDOWN, SDL_GetTicks64(), boxOpen);
       return true;
-    }
     case SDL_CONTROLLERAXISMOTION:
-      if (Pad* pad = Find(e.caxis.which)) {
-        if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) Stick(*pad, kStickLeft, kStickRight, e.caxis.value, boxOpen);
-        if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) Stick(*pad, kStickUp, kStickDown, e.caxis.value, boxOpen);
-      }
+      if (auto input = InputOfAxis(e.caxis.axis); input && Known(e.caxis.which))
+        keys_.Report(e.caxis.which, *input, e.caxis.value, SDL_GetTicks64(), boxOpen);
       return true;
     case SDL_CONTROLLERDEVICEREMAPPED:
     case SDL_CONTROLLERTOUCHPADDOWN:
@@ -145,24 +127,14 @@ bool Pads::Take(const SDL_Event& e, Uint32 mainWindowId, bool boxOpen) {
   }
 }
 
-bool Pads::Next(Event& out) {
+bool Pads::Next(PadKeys::Key& out) {
   Update();
-  if (!queue_.empty()) {
-    out = queue_.front();
-    queue_.pop_front();
-    return true;
-  }
-  const uint64_t now = SDL_GetTicks64();
-  if (!repeatKey_ || now < repeatDue_) return false;
-  // From now on, not from when it was due: a late loop gets one repeat, not a burst.
-  repeatDue_ = now + kRepeatMs;
-  out = Event::Key(Event::Type::KeyDown, repeatKey_);
-  return true;
+  return keys_.Next(SDL_GetTicks64(), out);
 }
 
 void Pads::Open(int deviceIndex) {
   const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
-  if (id < 0 || Find(id)) return;
+  if (id < 0 || Known(id)) return;
   SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
   if (!controller) {
     std::fprintf(stderr, "tarvolen: cannot use the game controller %s: %s\n",
@@ -170,58 +142,19 @@ void Pads::Open(int deviceIndex) {
                  SDL_GetError());
     return;
   }
-  pads_.push_back(Pad{controller, SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller)), {}});
+  pads_.push_back(Pad{controller, SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller))});
 }
 
 void Pads::Close(SDL_JoystickID id) {
   auto it = std::find_if(pads_.begin(), pads_.end(), [&](const Pad& p) { return p.id == id; });
   if (it == pads_.end()) return;
-  // SDL lets go of a pad's buttons and stick as it goes; whatever is still
-  // held then is let go here, or a charge would never fire.
-  for (int s = 0; s < kSources; ++s) Hold(*it, Source(s), false, false);
+  keys_.Remove(id);
   SDL_GameControllerClose(it->controller);
   pads_.erase(it);
 }
 
-Pads::Pad* Pads::Find(SDL_JoystickID id) {
-  for (Pad& pad : pads_)
-    if (pad.id == id) return &pad;
-  return nullptr;
-}
-
-void Pads::Stick(Pad& pad, Source negative, Source positive, int value, bool boxOpen) {
-  const bool toNegative = -value >= (pad.held[negative] ? kStickOff : kStickOn);
-  const bool toPositive = value >= (pad.held[positive] ? kStickOff : kStickOn);
-  // Releases first: a stick flicked across in one report ends on the other side alone.
-  if (!toNegative) Hold(pad, negative, false, boxOpen);
-  if (!toPositive) Hold(pad, positive, false, boxOpen);
-  if (toNegative) Hold(pad, negative, true, boxOpen);
-  if (toPositive) Hold(pad, positive, true, boxOpen);
-}
-
-// A key goes down with the first source to hold it, on any pad, and up with
-// the last to let go. A press made over a message box is the box's: the game
-// sees neither it nor its release.
-void Pads::Hold(Pad& pad, Source source, bool down, bool boxOpen) {
-  static_assert(kKeys.size() == kSources);
-  if (pad.held[source] == down) return;
-  pad.held[source] = down;
-  const uint16_t key = kKeys[source];
-  if (down) {
-    if (holders_[key]++ || boxOpen) return;
-    forGame_[key] = true;
-    queue_.push_back(Event::Key(Event::Type::KeyDown, key));
-    if (Repeats(key)) {
-      repeatKey_ = key;
-      repeatDue_ = SDL_GetTicks64() + kRepeatDelayMs;
-    }
-    return;
-  }
-  if (--holders_[key]) return;
-  if (key == repeatKey_) repeatKey_ = 0;
-  if (!forGame_[key]) return;
-  forGame_[key] = false;
-  queue_.push_back(Event::Key(Event::Type::KeyUp, key));
+bool Pads::Known(SDL_JoystickID id) const {
+  return std::any_of(pads_.begin(), pads_.end(), [&](const Pad& p) { return p.id == id; });
 }
 
 }  // namespace tv

@@ -47,21 +47,6 @@ std::optional<SDL_Rect> CopyToSurface(SDL_Surface* surface, const Bitmap& pictur
 
 }  // namespace
 
-int ScaleToFit(int usableW, int usableH, int pictureW, int pictureH, int maxScale) {
-  int n = 1;
-  while (n < maxScale && (n + 1) * pictureW * 5 <= usableW * 4 && (n + 1) * pictureH * 5 <= usableH * 4) ++n;
-  return n;
-}
-
-View CentredView(int surfaceW, int surfaceH, int pictureW, int pictureH) {
-  View v;
-  if (pictureW <= 0 || pictureH <= 0) return v;
-  v.scale = std::max(1, std::min(surfaceW / pictureW, surfaceH / pictureH));
-  v.x = std::max(0, (surfaceW - pictureW * v.scale) / 2);
-  v.y = std::max(0, (surfaceH - pictureH * v.scale) / 2);
-  return v;
-}
-
 bool PresentToWindow(SDL_Window* window, const Bitmap& picture, const std::vector<Rect>& rects, View view,
                      bool wholeWindow) {
   // Valid until the window changes size; SDL makes a new one then.

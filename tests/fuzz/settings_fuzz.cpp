@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/settings.h"
-#include "platform/sdl/sdl_backend.h"
+#include "platform/toolkit/view.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;

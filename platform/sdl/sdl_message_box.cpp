@@ -1,9 +1,10 @@
-#include "platform/sdl/sdl_dialog.h"
+#include "platform/sdl/sdl_message_box.h"
 
 #include <algorithm>
 #include <stdexcept>
 
 #include "platform/toolkit/codepage.h"
+#include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_present.h"
 #include "platform/sdl/sdl_x11_errors.h"
 
@@ -38,7 +39,7 @@ int DropEventsOf(void* windowId, SDL_Event* e) {
 
 }  // namespace
 
-SDL_Window* BoxWindowPool::Take(const std::string& title, int width, int height, SDL_Window* owner) {
+SDL_Window* BoxWindowPool::Borrow(const std::string& title, int width, int height, SDL_Window* owner) {
   const int display = owner ? std::max(SDL_GetWindowDisplayIndex(owner), 0) : 0;
   const int centred = int(SDL_WINDOWPOS_CENTERED_DISPLAY(display));
   SDL_Window* window;
@@ -60,7 +61,7 @@ SDL_Window* BoxWindowPool::Take(const std::string& title, int width, int height,
   return window;
 }
 
-void BoxWindowPool::Give(SDL_Window* window) {
+void BoxWindowPool::GiveBack(SDL_Window* window) {
   SDL_HideWindow(window);
   spare_.push_back(window);
 }
@@ -76,8 +77,9 @@ SdlMessageBox::SdlMessageBox(int id, const std::string& text, const std::string&
     : id_(id),
       windows_(windows),
       scale_(std::max(scale, 1)),
-      layout_(LayoutMessageBox(renderer, text, stopIcon, MaxTextWidth(owner) / scale_)) {
-  window_ = windows_.Take(Cp1252ToUtf8(caption), layout_.width * scale_, layout_.height * scale_, owner);
+      layout_(LayoutMessageBox(renderer, text, stopIcon, MaxTextWidth(owner) / scale_)),
+      button_(layout_.ok) {
+  window_ = windows_.Borrow(Cp1252ToUtf8(caption), layout_.width * scale_, layout_.height * scale_, owner);
   windowId_ = SDL_GetWindowID(window_);
   SDL_ShowWindow(window_);
   Draw();
@@ -86,37 +88,29 @@ SdlMessageBox::SdlMessageBox(int id, const std::string& text, const std::string&
   SDL_SetWindowInputFocus(window_);
 }
 
-SdlMessageBox::~SdlMessageBox() { windows_.Give(window_); }
+SdlMessageBox::~SdlMessageBox() { windows_.GiveBack(window_); }
 
 bool SdlMessageBox::HasKeyboard() const { return SDL_GetKeyboardFocus() == window_; }
 
 void SdlMessageBox::Draw() {
-  Bitmap picture = PaintMessageBox(layout_, pressed_);
+  drawnPressed_ = button_.Pressed();
+  Bitmap picture = PaintMessageBox(layout_, drawnPressed_);
   PresentToWindow(window_, picture, {Rect{0, 0, picture.width, picture.height}}, View{scale_, 0, 0});
 }
 
-bool SdlMessageBox::OnOk(int x, int y) const {
-  return layout_.ok.Contains(Unscaled(x, scale_), Unscaled(y, scale_));
-}
-
-void SdlMessageBox::SetPressed(bool pressed) {
-  if (pressed == pressed_) return;
-  pressed_ = pressed;
-  Draw();
-}
-
-bool SdlMessageBox::Dismiss() {
-  if (dismissed_) return false;
-  dismissed_ = true;
-  return true;
+// Draws the button again when the input changed its look.
+bool SdlMessageBox::Redrawn(bool dismissed) {
+  if (button_.Pressed() != drawnPressed_) Draw();
+  return dismissed;
 }
 
 bool SdlMessageBox::Handle(const SDL_Event& e) {
+  using From = MessageBoxButton::From;
   switch (e.type) {
     case SDL_WINDOWEVENT:
       switch (e.window.event) {
         case SDL_WINDOWEVENT_CLOSE:
-          return Dismiss();
+          return button_.Close();
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_RESTORED:
@@ -128,78 +122,30 @@ bool SdlMessageBox::Handle(const SDL_Event& e) {
       }
       return false;
     case SDL_KEYDOWN:
-      // A key already held when the box opened only repeats: it must not
-      // dismiss a box its owner never saw.
-      if (e.key.repeat) return false;
-      switch (e.key.keysym.sym) {
-        case SDLK_RETURN:
-        case SDLK_KP_ENTER:
-        case SDLK_ESCAPE:
-          return Dismiss();
-        case SDLK_SPACE:
-          // Space pushes the button and its release clicks it, so the
-          // release is the box's and never reaches the window beneath.
-          spaceHeld_ = true;
-          SetPressed(true);
-          return false;
-        default:
-          return false;
-      }
-    case SDL_KEYUP: {
-      if (e.key.keysym.sym != SDLK_SPACE || !spaceHeld_) return false;
-      spaceHeld_ = false;
-      SetPressed(false);
-      // SDL releases every held key when the keyboard leaves the window; that
-      // release is not the player's answer, so it cancels the push and the box
-      // stays until they come back to it.
-      return SDL_GetKeyboardFocus() == window_ && Dismiss();
-    }
-    case SDL_CONTROLLERBUTTONDOWN:
-    case SDL_CONTROLLERBUTTONUP:
-      return PadButton(e.cbutton);
+      return Redrawn(button_.KeyDown(VirtualKeyOf(e.key.keysym), e.key.repeat, From::Keyboard));
+    case SDL_KEYUP:
+      return Redrawn(button_.KeyUp(VirtualKeyOf(e.key.keysym), From::Keyboard, HasKeyboard()));
     case SDL_MOUSEBUTTONDOWN:
-      if (e.button.button == SDL_BUTTON_LEFT && OnOk(e.button.x, e.button.y)) {
-        tracking_ = true;
-        SetPressed(true);
-      }
-      return false;
+      if (auto button = MouseButtonOf(e.button.button))
+        button_.MouseDown(*button, Unscaled(e.button.x, scale_), Unscaled(e.button.y, scale_));
+      return Redrawn(false);
     case SDL_MOUSEMOTION:
-      if (tracking_) SetPressed(OnOk(e.motion.x, e.motion.y));
-      return false;
-    case SDL_MOUSEBUTTONUP:
-      if (e.button.button != SDL_BUTTON_LEFT || !tracking_) return false;
-      tracking_ = false;
-      SetPressed(false);
-      // A click is pressed and released over OK: a player who pressed by mistake
-      // slides off to keep the box (SdlBackendOnX.ClickOnOkDismissesAndClicksElsewhereDoNot).
-      return OnOk(e.button.x, e.button.y) && Dismiss();
+      button_.MouseMove(Unscaled(e.motion.x, scale_), Unscaled(e.motion.y, scale_));
+      return Redrawn(false);
+    case SDL_MOUSEBUTTONUP: {
+      const auto button = MouseButtonOf(e.button.button);
+      const int x = Unscaled(e.button.x, scale_), y = Unscaled(e.button.y, scale_);
+      return Redrawn(button && button_.MouseUp(*button, x, y));
+    }
     default:
       return false;
   }
 }
 
-// A pad answers as its keys would: A as Space (it pushes the button and its
-// release clicks it), B and Back as Escape, Start as Enter.
-bool SdlMessageBox::PadButton(const SDL_ControllerButtonEvent& b) {
-  const bool down = b.type == SDL_CONTROLLERBUTTONDOWN;
-  switch (b.button) {
-    case SDL_CONTROLLER_BUTTON_B:
-    case SDL_CONTROLLER_BUTTON_BACK:
-    case SDL_CONTROLLER_BUTTON_START:
-      return down && Dismiss();
-    case SDL_CONTROLLER_BUTTON_A:
-      if (down) {
-        padHeld_ = true;
-        SetPressed(true);
-        return false;
-      }
-      if (!padHeld_) return false;
-      padHeld_ = false;
-      SetPressed(false);
-      return Dismiss();
-    default:
-      return false;
-  }
+bool SdlMessageBox::PadKey(const Event& key) {
+  using From = MessageBoxButton::From;
+  return Redrawn(key.type == Event::Type::KeyDown ? button_.KeyDown(key.key, false, From::Pad)
+                                                : button_.KeyUp(key.key, From::Pad, false));
 }
 
 }  // namespace tv

@@ -1,4 +1,4 @@
-#include "platform/toolkit/msgbox_layout.h"
+#include "platform/toolkit/message_box_layout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/toolkit/msgbox_layout.h"
+#include "platform/base/event.h"
 #include "platform/base/text.h"
+#include "platform/toolkit/message_box_button.h"
+#include "platform/toolkit/message_box_layout.h"
 
 namespace tv {
 
@@ -24,9 +26,9 @@ class BoxWindowPool {
   // A hidden window of that title and client size, centred on the owner's
   // display, with no input of an earlier box still queued for it. Throws
   // std::runtime_error when no window can be made.
-  SDL_Window* Take(const std::string& title, int width, int height, SDL_Window* owner);
+  SDL_Window* Borrow(const std::string& title, int width, int height, SDL_Window* owner);
   // Hides the window and keeps it for the next box.
-  void Give(SDL_Window* window);
+  void GiveBack(SDL_Window* window);
   // At shutdown, before the video subsystem goes.
   void DestroyAll();
 
@@ -35,8 +37,9 @@ class BoxWindowPool {
 };
 
 // A message box: a small window of its own with the text, perhaps the stop
-// icon, and an OK button, every pixel a scale x scale block as in the game's
-// window. It only reports its dismissal; the loop that waits for it is the toolkit's.
+// icon, and an OK button (MessageBoxButton), every pixel a scale x scale block
+// as in the game's window. It only reports its dismissal; the loop that waits
+// for it is the toolkit's.
 class SdlMessageBox {
  public:
   // Throws std::runtime_error when the window cannot be made.
@@ -50,17 +53,14 @@ class SdlMessageBox {
   Uint32 WindowId() const { return windowId_; }
   bool HasKeyboard() const;
 
-  // Takes an event addressed to this window, or a game controller's button
-  // (every other input of it is swallowed). True exactly once: when this
-  // event dismissed the box.
+  // Takes an event addressed to this window, or a game controller's key for
+  // the box (PadKeys). True exactly once: when it dismissed the box.
   bool Handle(const SDL_Event& e);
+  bool PadKey(const Event& key);
 
  private:
-  bool Dismiss();
-  bool PadButton(const SDL_ControllerButtonEvent& b);
+  bool Redrawn(bool dismissed);
   void Draw();
-  void SetPressed(bool pressed);
-  bool OnOk(int x, int y) const;
 
   int id_;
   BoxWindowPool& windows_;
@@ -68,11 +68,8 @@ class SdlMessageBox {
   Uint32 windowId_ = 0;
   int scale_;
   MessageBoxLayout layout_;
-  bool pressed_ = false;    // the button shows pressed
-  bool tracking_ = false;   // the left button went down on OK
-  bool spaceHeld_ = false;  // Space went down in the box
-  bool padHeld_ = false;    // a pad's A went down in the box
-  bool dismissed_ = false;
+  MessageBoxButton button_;
+  bool drawnPressed_ = false;  // the button as last drawn
 };
 
 }  // namespace tv
