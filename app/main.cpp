@@ -75,11 +75,11 @@ std::unique_ptr<tv::SdlMachine> MakeMachine(const tv::CommandLine& cl, std::opti
   const tv::Settings last = settings ? settings->Remembered() : tv::Settings{};
   auto machine = std::make_unique<tv::SdlMachine>(tv::SdlMachine::Options{
       .headless = cl.headless,
-      .scale = cl.scale ? cl.scale : last.scale.value_or(0),
-      .start = {cl.fullscreen || last.fullscreen.value_or(false), !last.sound.value_or(true)},
-      .changed = [&settings](const tv::WindowChoices& now) {
-        if (settings) settings->Remember({.scale = {}, .fullscreen = now.fullscreen, .sound = !now.muted});
-      }});
+      .window = {.scale = cl.scale ? cl.scale : last.scale.value_or(0),
+                 .start = {cl.fullscreen || last.fullscreen.value_or(false), !last.sound.value_or(true)},
+                 .changed = [&settings](const tv::WindowChoices& now) {
+                   if (settings) settings->Remember({.scale = {}, .fullscreen = now.fullscreen, .sound = !now.muted});
+                 }}});
   if (settings) settings->Remember({.scale = cl.scaleChosen ? std::optional(cl.scale) : std::nullopt,
                                     .fullscreen = cl.fullscreen ? std::optional(true) : std::nullopt,
                                     .sound = {}});

@@ -7,7 +7,41 @@ cmake_minimum_required(VERSION 3.20)
 #   platform    platform/ includes no layer above it (app, game, assets, tools, tests);
 #   toolkit     platform/toolkit/ includes no sound, no backend and no SDL;
 #   sound       platform/sound/ includes no toolkit and no backend;
-#   base        platform/base/ includes only itself, platform/files/ only base and itself.
+#   base        platform/base/ includes only itself, platform/files/ only base and itself;
+#   backend     each file of platform/sdl/ (a header with its source) includes SDL, X11 or
+#               fontconfig, or says in a line "// Kept with the SDL backend: <why>" why it is
+#               there: what every backend needs belongs in a portable room.
+if(RULE STREQUAL "backend")
+  file(GLOB files RELATIVE ${ROOT} ${ROOT}/platform/sdl/*.h ${ROOT}/platform/sdl/*.cpp)
+  set(stems "")
+  foreach(f ${files})
+    string(REGEX REPLACE "\\.(h|cpp)$" "" stem "${f}")
+    list(APPEND stems ${stem})
+  endforeach()
+  list(REMOVE_DUPLICATES stems)
+  set(bad "")
+  foreach(stem ${stems})
+    set(ok FALSE)
+    foreach(f ${stem}.h ${stem}.cpp)
+      if(EXISTS ${ROOT}/${f})
+        file(STRINGS ${ROOT}/${f} own REGEX
+             "^[ \t]*#[ \t]*include[ \t]*[\"<](SDL|X11/|fontconfig/)|^// Kept with the SDL backend: ")
+        if(own)
+          set(ok TRUE)
+        endif()
+      endif()
+    endforeach()
+    if(NOT ok)
+      string(APPEND bad "\n  ${stem}")
+    endif()
+  endforeach()
+  if(bad)
+    message(FATAL_ERROR "these files of platform/sdl/ include neither SDL, X11 nor fontconfig and do not say "
+                        "why they are kept with the SDL backend (rule backend):${bad}")
+  endif()
+  return()
+endif()
+
 set(exempt "")
 set(skip "^$")
 if(RULE STREQUAL "game")

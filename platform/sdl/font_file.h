@@ -1,4 +1,6 @@
 #pragma once
+// Kept with the SDL backend: the value fontconfig's matcher answers and its cache keeps, for the
+// Linux text renderer alone.
 #include <string>
 
 namespace tv {

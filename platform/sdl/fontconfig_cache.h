@@ -1,4 +1,6 @@
 #pragma once
+// Kept with the SDL backend: fontconfig's answers for the Linux text renderer, stamped with
+// fontconfig's own files and folders.
 #include <optional>
 #include <string>
 #include <vector>

@@ -32,7 +32,10 @@ namespace {
 
 class SdlBackend : public Backend {
  public:
-  explicit SdlBackend(AudioDevice& audio) : audio_(audio) {
+  SdlBackend(AudioDevice& audio, SdlWindowOptions options)
+      : scale_(std::clamp(options.scale, 0, kMaxScale)), startFullscreen_(options.start.fullscreen), audio_(audio) {
+    windowKeys_.SetMuted(options.start.muted);
+    windowKeys_.Listen(std::move(options.changed));
     // The main window's close button is the program's quit request, not the
     // last window going away (a message box may be the last one closed).
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
@@ -305,12 +308,8 @@ class SdlBackend : public Backend {
     while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, userEvent_, userEvent_) > 0) delete static_cast<Event*>(e.user.data1);
   }
 
- public:
-  int scale_ = 1;  // the window's scale when not fullscreen; 0 until the display has been asked
-  bool startFullscreen_ = false;
-  WindowKeys& Keys() { return windowKeys_; }
-
- private:
+  const int scale_;  // the window's scale when not fullscreen; 0: what suits the display
+  const bool startFullscreen_;
   SdlMainWindow window_;
   Uint32 userEvent_ = 0;
   Uint32 held_ = 0;  // mouse buttons held on the main window
@@ -325,15 +324,9 @@ class SdlBackend : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale, WindowChoices start,
-                                        WindowChoicesListener changed) {
+std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, SdlWindowOptions options) {
   InstallSdlBitmapDecoder();
-  auto backend = std::make_unique<SdlBackend>(audio);
-  backend->scale_ = std::clamp(scale, 0, kMaxScale);
-  backend->startFullscreen_ = start.fullscreen;
-  backend->Keys().SetMuted(start.muted);
-  backend->Keys().Listen(std::move(changed));
-  return backend;
+  return std::make_unique<SdlBackend>(audio, std::move(options));
 }
 
 }  // namespace tv

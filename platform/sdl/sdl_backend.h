@@ -11,22 +11,27 @@ namespace tv {
 
 class AudioDevice;
 
-// The real machine: an SDL window, its input, SDL's clock, message boxes as
-// windows of their own. Throws std::runtime_error with a plain-words message
-// when there is no display to open a window on. With `scale` N (1 to
-// kMaxScale) the window is N times larger and shows every pixel of the
-// picture as an N x N block, its message boxes too; pointer positions arrive
-// in picture pixels. Scale 0 picks the largest that suits the display
-// (ScaleToFit). F11 and Alt+Enter switch fullscreen on and off, M all sound;
-// the window starts as `start` says, and `changed` (when given) hears each
-// switch the player makes, to remember it. The beep sounds on `audio`, which
-// outlives the backend.
+// What the player can switch on the window itself: F11 and Alt+Enter switch
+// fullscreen on and off, M all sound.
 struct WindowChoices {
   bool fullscreen = false;
   bool muted = false;
 };
 using WindowChoicesListener = std::function<void(const WindowChoices&)>;
-std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, int scale = 1, WindowChoices start = {},
-                                        WindowChoicesListener changed = {});
+
+struct SdlWindowOptions {
+  // N from 1 to kMaxScale: the window is N times larger and shows every pixel
+  // of the picture as an N x N block, its message boxes too; pointer positions
+  // arrive in picture pixels. 0 picks the largest that suits the display (ScaleToFit).
+  int scale = 1;
+  WindowChoices start;             // how the window starts
+  WindowChoicesListener changed;   // when given, hears each switch the player makes, to remember it
+};
+
+// The real machine: an SDL window, its input, SDL's clock, message boxes as
+// windows of their own. Throws std::runtime_error with a plain-words message
+// when there is no display to open a window on. The beep sounds on `audio`,
+// which outlives the backend.
+std::unique_ptr<Backend> MakeSdlBackend(AudioDevice& audio, SdlWindowOptions options = {});
 
 }  // namespace tv

@@ -1,4 +1,6 @@
 #pragma once
+// Kept with the SDL backend: Linux's /dev/input, watched so that SDL's game controllers are noticed
+// while the loop sleeps.
 #include <functional>
 #include <string>
 #include <thread>

@@ -85,7 +85,7 @@ SdlMachine::SdlMachine(Options options) : sound_(std::make_unique<GameSound>(std
     InstallSdlBitmapDecoder();
     backend_ = std::make_unique<HeadlessBackend>(*text_);
   } else {
-    backend_ = MakeSdlBackend(sound_->device, options.scale, options.start, std::move(options.changed));
+    backend_ = MakeSdlBackend(sound_->device, std::move(options.window));
   }
   if (mayFork) threads_ = std::make_unique<StartUpThreads>(*sound_);
   if (!options.headless) threads_->OpenAudio(*sound_);

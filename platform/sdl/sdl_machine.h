@@ -1,6 +1,6 @@
 #pragma once
+// Kept with the SDL backend: it puts the SDL backend's parts together for main.
 #include <memory>
-#include <optional>
 
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sound/media_control.h"
@@ -17,10 +17,8 @@ class StartUpThreads;
 class SdlMachine {
  public:
   struct Options {
-    bool headless = false;  // no window and no sound: a replay run as fast as it goes
-    int scale = 0;          // 1 to kMaxScale; 0 picks the largest that suits the display
-    WindowChoices start;    // fullscreen, muted
-    WindowChoicesListener changed;  // hears each switch the player makes
+    bool headless = false;    // no window and no sound: a replay run as fast as it goes
+    SdlWindowOptions window;  // the window's scale, how it starts, who hears its switches
   };
 
   // Throws std::runtime_error, in plain words, when no window can be opened.

@@ -1,4 +1,6 @@
 #pragma once
+// Kept with the SDL backend: the environment SDL's video start reads (X11's input method and
+// window class, D-Bus).
 
 namespace tv {
 
