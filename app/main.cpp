@@ -73,12 +73,19 @@ bool RunGame(tv::SdlMachine& machine, tv::Backend& b, tv::GameState& state, cons
 // remembered, and so is what the command line chose.
 std::unique_ptr<tv::SdlMachine> MakeMachine(const tv::CommandLine& cl, std::optional<tv::SettingsFile>& settings) {
   const tv::Settings last = settings ? settings->Remembered() : tv::Settings{};
+  const tv::WindowChoices start = {.fullscreen = cl.fullscreen || last.fullscreen.value_or(false),
+                                   .muted = !last.sound.value_or(true)};
   auto machine = std::make_unique<tv::SdlMachine>(tv::SdlMachine::Options{
       .headless = cl.headless,
       .scale = cl.scale ? cl.scale : last.scale.value_or(0),
-      .start = {cl.fullscreen || last.fullscreen.value_or(false), !last.sound.value_or(true)},
-      .changed = [&settings](const tv::WindowChoices& now) {
-        if (settings) settings->Remember({.scale = {}, .fullscreen = now.fullscreen, .sound = !now.muted});
+      .start = start,
+      // Only the switch the player made: the file's other setting may be another copy's choice since.
+      .changed = [&settings, was = start](const tv::WindowChoices& now) mutable {
+        auto switched = [](bool from, bool to) { return from != to ? std::optional(to) : std::nullopt; };
+        if (settings)
+          settings->Remember({.scale = {}, .fullscreen = switched(was.fullscreen, now.fullscreen),
+                              .sound = switched(!was.muted, !now.muted)});
+        was = now;
       }});
   if (settings) settings->Remember({.scale = cl.scaleChosen ? std::optional(cl.scale) : std::nullopt,
                                     .fullscreen = cl.fullscreen ? std::optional(true) : std::nullopt,

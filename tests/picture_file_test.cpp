@@ -1,6 +1,6 @@
 // The level-picture loader: the files the build ships, every bitmap layout a
 // picture file may use, and the two errors a bad file must give; and the
-// files room's other readers and writers beside it.
+// files room's other readers and writers beside it, the settings file's among them.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/settings_file.h"
 #include "assets/disc.h"
 #include "platform/base/exceptions.h"
 #include "platform/files/atomic_file.h"
@@ -160,6 +161,18 @@ TEST(AtomicFile, ReplacesWholeLeavesNoTemporaryAndNeverRenamesOverADevice) {
   EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device was replaced";
   EXPECT_NE(WriteWholeFile((dir / "no" / "such").string(), "bytes"), 0);
   std::filesystem::remove_all(dir);
+}
+
+// Two copies of the game on one home: each writes only what its own player
+// switched, so neither undoes the other's choice.
+TEST(SettingsFile, TwoCopiesEachWriteOnlyTheirOwnChoice) {
+  const std::string path = ::testing::TempDir() + "tarvolen_settings.ini";
+  std::ofstream(path) << "fullscreen=no\nsound=on\n";
+  SettingsFile first(path), second(path);
+  first.Remember({.scale = {}, .fullscreen = {}, .sound = false});
+  second.Remember({.scale = {}, .fullscreen = true, .sound = true});  // its sound as it started
+  EXPECT_EQ(SettingsFile(path).Remembered(), (Settings{.scale = {}, .fullscreen = true, .sound = false}));
+  fs::remove(path);
 }
 
 // A late library loads from the first soname that opens, once; one that will
