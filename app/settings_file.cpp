@@ -1,11 +1,8 @@
 #include "app/settings_file.h"
 
-#include <stdlib.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -76,14 +73,13 @@ void SettingsFile::Remember(const Settings& chosen) {
   // A pipe or a device put in its place since the start is left alone, as it was then.
   if (err == EINVAL || err == EISDIR) return Fail(why);
   if (merged != now) {
-    // A link (a player's dotfiles kept elsewhere) stays one: its file is replaced.
-    std::string target = path_;
-    if (char* real = ::realpath(path_.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
+    // A link (a player's dotfiles kept elsewhere) stays one: its file is
+    // replaced, or made when the link is there before it
+    // (SettingsFile.ALinkStaysOneAndItsFileIsWrittenEvenBeforeItExists).
+    std::string target;
+    err = FollowLinks(path_, target);
     // New directories are for the player alone: what a player chose is nobody else's.
-    err = MakeDirectories(DirectoryOf(target));
+    if (!err) err = MakeDirectories(DirectoryOf(target));
     if (!err) err = WriteWholeFile(target, FormatSettings(merged));
     if (err) return Fail(std::strerror(err));
   }

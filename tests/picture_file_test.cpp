@@ -175,6 +175,20 @@ TEST(SettingsFile, TwoCopiesEachWriteOnlyTheirOwnChoice) {
   fs::remove(path);
 }
 
+// A settings link (dotfiles kept elsewhere) stays one, its file not there yet
+// included: each link of a chain is read from its own folder.
+TEST(SettingsFile, ALinkStaysOneAndItsFileIsWrittenEvenBeforeItExists) {
+  const fs::path dir = ::testing::TempDir() + "tarvolen_settings_link";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "dotfiles");
+  fs::create_symlink("dotfiles/link.ini", dir / "settings.ini");
+  fs::create_symlink("settings.ini", dir / "dotfiles/link.ini");
+  SettingsFile((dir / "settings.ini").string()).Remember({.scale = {}, .fullscreen = {}, .sound = false});
+  EXPECT_TRUE(fs::is_symlink(dir / "settings.ini") && fs::is_symlink(dir / "dotfiles/link.ini"));
+  EXPECT_EQ(SettingsFile((dir / "dotfiles/settings.ini").string()).Remembered().sound, false);
+  fs::remove_all(dir);
+}
+
 // A late library loads from the first soname that opens, once; one that will
 // not (no file, a function missing) is said once on stderr, with the loader's reason.
 TEST(LateLibrary, TheFirstSonameThatOpensLoadsAndAFailureIsSaidOnce) {

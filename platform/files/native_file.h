@@ -51,4 +51,9 @@ int WriteFileInPlace(const std::string& path, std::string_view bytes);
 // there: 0, or the error number.
 int ReplaceFile(const std::string& from, const std::string& to);
 
+// The path the symbolic link at `path` holds, as written in it (a relative one
+// is relative to the link's folder): 0, EINVAL when `path` is no link, or the
+// error number.
+int ReadLink(const std::string& path, std::string& target);
+
 }  // namespace tv

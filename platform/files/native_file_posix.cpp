@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <limits>
+#include <string>
 
 namespace tv {
 
@@ -75,6 +76,18 @@ int WriteFileInPlace(const std::string& path, std::string_view bytes) {
 int ReplaceFile(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) return errno ? errno : EIO;
   return 0;
+}
+
+int ReadLink(const std::string& path, std::string& target) {
+  // readlink says nothing of a path cut to its buffer: a full buffer is tried again twice as large.
+  for (std::string buffer(256, '\0');; buffer.resize(buffer.size() * 2)) {
+    const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (n < 0) return errno;
+    if (size_t(n) < buffer.size()) {
+      target.assign(buffer.data(), size_t(n));
+      return 0;
+    }
+  }
 }
 
 }  // namespace tv
