@@ -6,10 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -161,6 +163,25 @@ TEST(AtomicFile, ReplacesWholeLeavesNoTemporaryAndNeverRenamesOverADevice) {
   EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device was replaced";
   EXPECT_NE(WriteWholeFile((dir / "no" / "such").string(), "bytes"), 0);
   std::filesystem::remove_all(dir);
+}
+
+// A writer killed before its rename leaves its temporary file: the next write
+// removes it once it is a minute old, but not a younger one (another copy may be
+// writing it now) nor any other name.
+TEST(AtomicFile, TheNextWriteRemovesOnlyTheFilesTemporariesLeftOverAMinuteAgo) {
+  const fs::path dir = ::testing::TempDir() + "tarvolen_leftovers";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  for (const char* name : {"fonts.tmp12", "fonts.tmp13", "fonts.tmpx", "fonts.tmp", "other.tmp12"}) {
+    std::ofstream(dir / name) << "half";
+    if (name != std::string("fonts.tmp13"))
+      fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+  }
+  EXPECT_EQ(WriteCacheFile((dir / "fonts").string(), "kept"), 0);
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir)) left.insert(entry.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"fonts", "fonts.tmp13", "fonts.tmpx", "fonts.tmp", "other.tmp12"}));
+  fs::remove_all(dir);
 }
 
 // Two copies of the game on one home: each writes only what its own player
