@@ -68,18 +68,30 @@ bool RunGame(tv::SdlMachine& machine, tv::Backend& b, tv::GameState& state, cons
   return true;
 }
 
+// Hears the window's switches from `was` on. Only the switch the player made
+// is remembered: the file's other setting may be another copy's choice since.
+tv::WindowChoicesListener RememberSwitches(std::optional<tv::SettingsFile>& settings, tv::WindowChoices was) {
+  return [&settings, was](const tv::WindowChoices& now) mutable {
+    auto switched = [](bool from, bool to) { return from != to ? std::optional(to) : std::nullopt; };
+    if (settings)
+      settings->Remember({.scale = {}, .fullscreen = switched(was.fullscreen, now.fullscreen),
+                          .sound = switched(!was.muted, !now.muted)});
+    was = now;
+  };
+}
+
 // The machine as the player last chose it, where the command line does not
 // say otherwise (TARVOLEN_SCALE included): every switch made on the window is
 // remembered, and so is what the command line chose.
 std::unique_ptr<tv::SdlMachine> MakeMachine(const tv::CommandLine& cl, std::optional<tv::SettingsFile>& settings) {
   const tv::Settings last = settings ? settings->Remembered() : tv::Settings{};
+  const tv::WindowChoices start = {.fullscreen = cl.fullscreen || last.fullscreen.value_or(false),
+                                   .muted = !last.sound.value_or(true)};
   auto machine = std::make_unique<tv::SdlMachine>(tv::SdlMachine::Options{
       .headless = cl.headless,
       .window = {.scale = cl.scale ? cl.scale : last.scale.value_or(0),
-                 .start = {cl.fullscreen || last.fullscreen.value_or(false), !last.sound.value_or(true)},
-                 .changed = [&settings](const tv::WindowChoices& now) {
-                   if (settings) settings->Remember({.scale = {}, .fullscreen = now.fullscreen, .sound = !now.muted});
-                 }}});
+                 .start = start,
+                 .changed = RememberSwitches(settings, start)}});
   if (settings) settings->Remember({.scale = cl.scaleChosen ? std::optional(cl.scale) : std::nullopt,
                                     .fullscreen = cl.fullscreen ? std::optional(true) : std::nullopt,
                                     .sound = {}});

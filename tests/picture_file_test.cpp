@@ -1,19 +1,22 @@
 // The level-picture loader: the files the build ships, every bitmap layout a
 // picture file may use, and the two errors a bad file must give; and the
-// files room's other readers and writers beside it.
+// files room's other readers and writers beside it, the settings file's among them.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "app/settings_file.h"
 #include "assets/disc.h"
 #include "platform/base/exceptions.h"
 #include "platform/files/atomic_file.h"
@@ -160,6 +163,51 @@ TEST(AtomicFile, ReplacesWholeLeavesNoTemporaryAndNeverRenamesOverADevice) {
   EXPECT_TRUE(S_ISCHR(st.st_mode)) << "the device was replaced";
   EXPECT_NE(WriteWholeFile((dir / "no" / "such").string(), "bytes"), 0);
   std::filesystem::remove_all(dir);
+}
+
+// A writer killed before its rename leaves its temporary file: the next write
+// removes it once it is a minute old, but not a younger one (another copy may be
+// writing it now) nor any other name.
+TEST(AtomicFile, TheNextWriteRemovesOnlyTheFilesTemporariesLeftOverAMinuteAgo) {
+  const fs::path dir = ::testing::TempDir() + "tarvolen_leftovers";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  for (const char* name : {"fonts.tmp12", "fonts.tmp13", "fonts.tmpx", "fonts.tmp", "other.tmp12"}) {
+    std::ofstream(dir / name) << "half";
+    if (name != std::string("fonts.tmp13"))
+      fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+  }
+  EXPECT_EQ(WriteCacheFile((dir / "fonts").string(), "kept"), 0);
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir)) left.insert(entry.path().filename());
+  EXPECT_EQ(left, (std::set<std::string>{"fonts", "fonts.tmp13", "fonts.tmpx", "fonts.tmp", "other.tmp12"}));
+  fs::remove_all(dir);
+}
+
+// Two copies of the game on one home: each writes only what its own player
+// switched, so neither undoes the other's choice.
+TEST(SettingsFile, TwoCopiesEachWriteOnlyTheirOwnChoice) {
+  const std::string path = ::testing::TempDir() + "tarvolen_settings.ini";
+  std::ofstream(path) << "fullscreen=no\nsound=on\n";
+  SettingsFile first(path), second(path);
+  first.Remember({.scale = {}, .fullscreen = {}, .sound = false});
+  second.Remember({.scale = {}, .fullscreen = true, .sound = true});  // its sound as it started
+  EXPECT_EQ(SettingsFile(path).Remembered(), (Settings{.scale = {}, .fullscreen = true, .sound = false}));
+  fs::remove(path);
+}
+
+// A settings link (dotfiles kept elsewhere) stays one, its file not there yet
+// included: each link of a chain is read from its own folder.
+TEST(SettingsFile, ALinkStaysOneAndItsFileIsWrittenEvenBeforeItExists) {
+  const fs::path dir = ::testing::TempDir() + "tarvolen_settings_link";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "dotfiles");
+  fs::create_symlink("dotfiles/link.ini", dir / "settings.ini");
+  fs::create_symlink("settings.ini", dir / "dotfiles/link.ini");
+  SettingsFile((dir / "settings.ini").string()).Remember({.scale = {}, .fullscreen = {}, .sound = false});
+  EXPECT_TRUE(fs::is_symlink(dir / "settings.ini") && fs::is_symlink(dir / "dotfiles/link.ini"));
+  EXPECT_EQ(SettingsFile((dir / "dotfiles/settings.ini").string()).Remembered().sound, false);
+  fs::remove_all(dir);
 }
 
 // A late library loads from the first soname that opens, once; one that will

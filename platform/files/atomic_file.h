@@ -6,7 +6,9 @@ namespace tv {
 
 // A file written under a temporary name beside its place and renamed into it
 // once whole: a reader (the game, the next build step) never meets half a
-// file, and a write that fails or is interrupted leaves what was there. A path
+// file, and a write that fails or is interrupted leaves what was there. The
+// bytes are on the disk before the rename, and temporary files a killed writer
+// left beside the file are removed by its next write once a minute old. A path
 // that exists and is not a regular file (a device, a pipe) is written in
 // place: renaming over it would replace the device itself.
 class AtomicFile {
@@ -19,7 +21,8 @@ class AtomicFile {
 
   // Where the writer writes now.
   const std::string& WritePath() const { return writePath_; }
-  // Puts the written file in its place: 0, or the error number of the rename.
+  // Puts the written file in its place: 0, or the error number of the sync or
+  // the rename.
   int Commit();
 
  private:

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The system's own file calls, behind one header: every other file of the
 // program reads and writes through these or through the readers and writers
@@ -50,5 +51,24 @@ int WriteFileInPlace(const std::string& path, std::string_view bytes);
 // Puts the file `from` in the place of `to` in one step, replacing what is
 // there: 0, or the error number.
 int ReplaceFile(const std::string& from, const std::string& to);
+
+// Puts the written bytes of the file at `path` on the disk before returning:
+// 0, or the error number (a file system that cannot sync counts as synced).
+int SyncFile(const std::string& path);
+
+// A folder's entry, and how many whole seconds ago it was last written (a
+// link's own time, not its file's).
+struct FolderEntry {
+  std::string name;
+  int64_t secondsOld = 0;
+};
+// The entries of the folder `dir` whose names start with `prefix`, "." and
+// ".." aside; none when the folder cannot be read.
+std::vector<FolderEntry> FolderEntries(const std::string& dir, std::string_view prefix);
+
+// The path the symbolic link at `path` holds, as written in it (a relative one
+// is relative to the link's folder): 0, EINVAL when `path` is no link, or the
+// error number.
+int ReadLink(const std::string& path, std::string& target);
 
 }  // namespace tv

@@ -1,12 +1,15 @@
 #include "platform/files/native_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 #include <limits>
+#include <string>
 
 namespace tv {
 
@@ -75,6 +78,43 @@ int WriteFileInPlace(const std::string& path, std::string_view bytes) {
 int ReplaceFile(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) return errno ? errno : EIO;
   return 0;
+}
+
+int SyncFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return errno;
+  const int error = ::fsync(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  return error == EINVAL ? 0 : error;
+}
+
+std::vector<FolderEntry> FolderEntries(const std::string& dir, std::string_view prefix) {
+  std::vector<FolderEntry> entries;
+  DIR* folder = ::opendir(dir.c_str());
+  if (!folder) return entries;
+  const time_t now = ::time(nullptr);
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string_view name = entry->d_name;
+    struct stat st {};
+    if (name == "." || name == ".." || !name.starts_with(prefix) ||
+        ::fstatat(::dirfd(folder), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+      continue;
+    entries.push_back({std::string(name), int64_t(now) - int64_t(st.st_mtime)});
+  }
+  ::closedir(folder);
+  return entries;
+}
+
+int ReadLink(const std::string& path, std::string& target) {
+  // readlink says nothing of a path cut to its buffer: a full buffer is tried again twice as large.
+  for (std::string buffer(256, '\0');; buffer.resize(buffer.size() * 2)) {
+    const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (n < 0) return errno;
+    if (size_t(n) < buffer.size()) {
+      target.assign(buffer.data(), size_t(n));
+      return 0;
+    }
+  }
 }
 
 }  // namespace tv

@@ -12,6 +12,11 @@ std::string ProgramDirectory();
 std::string DirectoryOf(const std::string& programPath);
 // A data file beside the program: the directory, "/", and the name.
 std::string JoinPath(const std::string& dir, const std::string& name);
+// The file a write to `path` replaces so that a link there stays a link:
+// `path` followed through its links (each relative one from its own folder) to
+// the first that is none, which need not exist yet. 0, or ELOOP past as many
+// links as the system follows itself.
+int FollowLinks(const std::string& path, std::string& file);
 
 // A directory of the player's own under the XDG base-directory rules:
 // $`xdgVariable` when it names an absolute path, else $HOME/`homeFallback`
