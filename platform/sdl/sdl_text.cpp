@@ -124,17 +124,20 @@ class TtfTextRenderer : public TextRenderer {
         if (f.font) return f;
       }
     }
-    auto file = MatchOutlineFont(wanted.face, wanted.bold);
-    if (!file) file = MatchOutlineFont("sans-serif", wanted.bold);
-    if (!file) {
-      why = "no font file matches it";
-      return {};
-    }
     LoadedFont f;
     // At SDL_ttf's 72 dots per inch a point is a pixel: a negative height is
     // the em size in pixels. A positive one is the cell; scale to reach it.
     int size = std::max(1, h < 0 ? -h : h);
-    f.font = OpenFontFile(file->path, size, file->index);
+    const auto opens = [&](const FontFile& face) {
+      f.font = OpenFontFile(face.path, size, face.index);
+      return f.font != nullptr;
+    };
+    auto file = MatchOutlineFont(wanted.face, wanted.bold, opens);
+    if (!file) file = MatchOutlineFont("sans-serif", wanted.bold, opens);
+    if (!file) {
+      why = "no font file matches it";
+      return {};
+    }
     if (!f.font) {
       why = TTF_GetError();
       return f;
