@@ -1,6 +1,7 @@
 // The menu: opening it, its highlight, its rows and its keys.
 #include "app/form1.h"
 #include "app/form1_layout.h"
+#include "assets/backdrop.h"
 #include "game/menu_rows.h"
 
 namespace tv {
@@ -82,6 +83,10 @@ void TForm1::Panel4Click() {
 }
 
 void TForm1::StartRow(int row) {
+  // A match shows the backdrop: decoded before the menu is left, so that a
+  // machine without libjpeg gets the error box over a whole menu, which still
+  // answers and exits (MenuOnX.EnterOnExitEndsTheProgram).
+  if (row >= 0 && row <= 2 && Image3.Picture().pixels.empty()) Image3.SetPicture(BackdropPicture());
   switch (row) {
     case 0:
       g.Level = 1;

@@ -8,6 +8,7 @@
 
 #include <jpeglib.h>
 
+#include "platform/base/exceptions.h"
 #include "platform/base/require.h"
 #include "platform/files/late_library.h"
 
@@ -27,8 +28,8 @@ constexpr int kBackdropHeight = 402;
 #define TV_JPEG_FUNCTIONS(X)                                                                       \
   X(jpeg_std_error) X(jpeg_CreateDecompress) X(jpeg_destroy_decompress) X(jpeg_mem_src) X(jpeg_read_header) \
   X(jpeg_start_decompress) X(jpeg_read_scanlines) X(jpeg_finish_decompress)
-TV_LATE_LIBRARY(gJpeg, LoadJpeg, TV_JPEG_FUNCTIONS, "libjpeg", "the backdrop cannot be decoded",
-                "libjpeg.so.62", "libjpeg.so")
+TV_LATE_LIBRARY(gJpeg, LoadJpeg, TV_JPEG_FUNCTIONS, "libjpeg", "no match can start", "libjpeg.so.62",
+                "libjpeg.so")
 
 // libjpeg's default error handler exits the process; this one jumps back to
 // the decoder instead, which stops with the library's message.
@@ -45,10 +46,12 @@ void OnJpegError(j_common_ptr cinfo) {
 }
 
 // Kept free of objects with destructors: a longjmp out of libjpeg lands here.
-// Returns nullptr on success, else libjpeg's message. A library of another
-// version than the header's refuses in jpeg_CreateDecompress, through the jump.
-const char* DecodeRgb(const uint8_t* data, size_t size, int& width, int& height,
-                      std::vector<uint8_t>& rgb) {
+// Returns nullptr on success, else libjpeg's message; `usable` says whether
+// libjpeg loaded and took the decoder's version (a library of another version
+// than the header's refuses in jpeg_CreateDecompress, through the jump).
+const char* DecodeRgb(const uint8_t* data, size_t size, int& width, int& height, std::vector<uint8_t>& rgb,
+                      bool& usable) {
+  usable = false;
   if (!LoadJpeg()) return "libjpeg cannot be loaded";
   static ErrorManager err;
   jpeg_decompress_struct cinfo;
@@ -60,6 +63,7 @@ const char* DecodeRgb(const uint8_t* data, size_t size, int& width, int& height,
   }
   // jpeg_create_decompress, a macro over this call, which checks the version and the size.
   gJpeg.jpeg_CreateDecompress(&cinfo, JPEG_LIB_VERSION, sizeof(cinfo));
+  usable = true;
   gJpeg.jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   gJpeg.jpeg_read_header(&cinfo, TRUE);
   cinfo.out_color_space = JCS_RGB;
@@ -79,7 +83,13 @@ const char* DecodeRgb(const uint8_t* data, size_t size, int& width, int& height,
 Bitmap Decode() {
   int width = 0, height = 0;
   std::vector<uint8_t> rgb;
-  const char* failure = DecodeRgb(kBackdropJpeg, kBackdropJpegSize, width, height, rgb);
+  bool usable = false;
+  const char* failure = DecodeRgb(kBackdropJpeg, kBackdropJpegSize, width, height, rgb, usable);
+  // A libjpeg missing or of another version is the machine's to mend, not a
+  // programmer's error: the error box tells the player, and the menu stays.
+  if (failure && !usable)
+    throw Exception(std::string("A match cannot start: ") + failure +
+                    ". Install the package libjpeg62-turbo");
   if (failure) {
     std::string what = std::string("the built-in backdrop does not decode: ") + failure;
     Require(false, what.c_str());

@@ -8,6 +8,8 @@ namespace tv {
 
 // The backdrop photograph of the Earth seen from orbit, 593 x 402, decoded
 // from the JPEG built into the program on first use and kept for the run.
+// Throws Exception, with a text for the player, when libjpeg cannot be loaded
+// or used; a later call tries again.
 const Bitmap& BackdropPicture();
 
 // The JPEG file as built into the program.

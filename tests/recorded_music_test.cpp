@@ -13,6 +13,7 @@
 #include <random>
 #include <set>
 
+#include "platform/files/file_report.h"
 #include "platform/sound/media_files.h"
 #include "platform/sound/media_player.h"
 #include "platform/sound/recorded_music.h"
@@ -204,7 +205,8 @@ TEST_F(DamagedRecording, DamageFoundInPlayIsToldOnceAndRefusedAfter) {
 
 // The game's pieces all recorded: the synthesiser is never made, its sound
 // font never read, and FluidSynth itself never loaded. Checked in a fresh
-// process, where nothing else has made or loaded them yet.
+// process, where nothing else has made or loaded them yet. Without FluidSynth
+// a piece without its recording names no file: the one line saying so is all.
 TEST(RecordedMusicInTheGame, NoSynthesiserWhileEveryPieceIsRecorded) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
@@ -239,6 +241,22 @@ TEST(RecordedMusicInTheGame, NoSynthesiserWhileEveryPieceIsRecorded) {
         std::exit(made && played ? 0 : 1);
       },
       ::testing::ExitedWithCode(0), "");
+  const std::string libs = ::testing::TempDir() + "tarvolen_no_fluidsynth";
+  const std::string piece = std::string(TARVOLEN_CORPUS_DIR) + "/abc_tune.mid";
+  fs::create_directories(libs);  // files that are no library, found first by a fresh process's loader
+  for (const char* name : {"/libfluidsynth.so.3", "/libfluidsynth.so"}) std::ofstream(libs + name) << "none";
+  setenv("LD_LIBRARY_PATH", libs.c_str(), 1);
+  EXPECT_EXIT(
+      {
+        test::SoundOnSdl sdl;
+        MciOpenParms open;
+        open.elementName = piece;
+        const uint32_t error = sdl.media->SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT, &open);
+        std::fputs(sdl.media->ErrorText(error).c_str(), stderr);
+        std::exit(ReportedUnusable(piece) ? 1 : 0);
+      },
+      ::testing::ExitedWithCode(0), "cannot load FluidSynth.*The synthesiser for MIDI music");
+  unsetenv("LD_LIBRARY_PATH");
 }
 
 // Any distribution's General MIDI font is found: the player's own choice

@@ -37,9 +37,13 @@ std::unique_ptr<RecordedPiece> OpenRecording(const std::string& recording) {
 // locked: the font's hash, the recording's check and the synthesiser's font
 // take milliseconds the audio thread must not wait out. Only hooking a player
 // into the synthesiser, which another piece's ring may be rendering, is locked.
-std::unique_ptr<MidiRenderer> MakeRenderer(GameSound& sound, std::vector<uint8_t> piece) {
+std::unique_ptr<MidiRenderer> MakeRenderer(GameSound& sound, std::vector<uint8_t> piece,
+                                           MidiMissing& missing) {
   if (auto recorded = OpenRecording(RecordingPath(sound, piece))) return recorded;
-  if (!sound.synth.Prepare()) return nullptr;
+  if (!sound.synth.Prepare()) {
+    missing = sound.synth.HasSynthesiser() ? MidiMissing::SoundFont : MidiMissing::Synthesiser;
+    return nullptr;
+  }
   AudioDevice::Lock lock(sound.device);
   return MidiSequence::Create(sound.synth, std::move(piece));
 }
@@ -64,7 +68,10 @@ class GameMediaControl final : public MediaControl {
   GameMediaControl(GameSound& sound, MediaPostSink post)
       : sound_(sound),
         layer_(MakeMediaControl(
-            sound.device.Mixer(), [&sound](std::vector<uint8_t> piece) { return MakeRenderer(sound, std::move(piece)); },
+            sound.device.Mixer(),
+            [&sound](std::vector<uint8_t> piece, MidiMissing& missing) {
+              return MakeRenderer(sound, std::move(piece), missing);
+            },
             std::move(post))) {
     ++sound_.layers;
   }

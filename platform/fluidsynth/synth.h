@@ -32,6 +32,9 @@ class Synth {
   bool Prepare();
   // Whether Prepare has run (or is running) in this synthesiser's life.
   bool Made() const { return made_.load(); }
+  // After Prepare: whether FluidSynth loaded and made a synthesiser, with its
+  // sound font or without.
+  bool HasSynthesiser() const { return synth_ != nullptr; }
 
   // SynthIdentity(), worked out once for this synthesiser.
   const std::string& Identity();

@@ -87,6 +87,11 @@ void FontMatchCache::Add(const std::string& family, bool bold, const FontFile& f
   Save();
 }
 
+void FontMatchCache::Drop(const std::string& family, bool bold) {
+  Load();
+  if (std::erase_if(entries_, [&](const Entry& e) { return e.family == family && e.bold == bold; })) Save();
+}
+
 // Anything unexpected in the file makes it as good as absent.
 void FontMatchCache::Load() {
   if (loaded_) return;

@@ -24,6 +24,8 @@ class FontMatchCache {
   std::optional<FontFile> Find(const std::string& family, bool bold);
   // Keeps fontconfig's answer and writes the file anew (a failed write is no concern: it is a cache).
   void Add(const std::string& family, bool bold, const FontFile& file);
+  // Forgets the answer for `family` in `bold`, if one is kept, and writes the file anew.
+  void Drop(const std::string& family, bool bold);
   // Whether the kept answers were made under today's stamp.
   bool Fresh();
 

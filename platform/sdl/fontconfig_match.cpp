@@ -63,13 +63,18 @@ std::optional<FontFile> BitmapSansSerifFile() {
   return f;
 }
 
-std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold) {
+std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold,
+                                         const std::function<bool(const FontFile&)>& opens) {
   std::lock_guard<std::mutex> lock(gMutex);
-  if (auto known = CacheLocked().Find(family, bold)) return known;
+  if (auto known = CacheLocked().Find(family, bold)) {
+    if (opens(*known)) return known;
+    // Kept for good, it would draw boxes at every start and never ask again.
+    CacheLocked().Drop(family, bold);
+  }
   FcConfig* config = ConfigLocked();
   if (!config) return std::nullopt;
   std::optional<FontFile> result = AskFontconfig(config, family, bold);
-  if (result) CacheLocked().Add(family, bold, *result);
+  if (result && opens(*result)) CacheLocked().Add(family, bold, *result);
   return result;
 }
 

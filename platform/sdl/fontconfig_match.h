@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -10,8 +11,12 @@ namespace tv {
 std::optional<FontFile> BitmapSansSerifFile();
 
 // The outline face fontconfig picks for a family (its nearest substitute when
-// the family is missing). Nothing when fontconfig has no outline face at all.
-std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold);
+// the family is missing), given to `opens`, which opens it or says it cannot.
+// Nothing when fontconfig has no outline face at all. An answer that does not
+// open is not kept; a kept one that no longer does (its file damaged with its
+// size and time unchanged) is dropped, and fontconfig asked instead.
+std::optional<FontFile> MatchOutlineFont(const std::string& family, bool bold,
+                                         const std::function<bool(const FontFile&)>& opens);
 
 // Reads fontconfig's configuration ahead of the first match, unless the
 // answers kept from an earlier start still hold (FontMatchCache); may run on

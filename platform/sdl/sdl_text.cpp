@@ -97,11 +97,12 @@ class TtfTextRenderer : public TextRenderer {
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
     const bool up = TtfUp();
-    LoadedFont f = up ? Open(wanted) : LoadedFont{};
+    std::string why;
+    LoadedFont f = up ? Open(wanted, why) : LoadedFont{};
     if (!f.font && up && !warned_) {
       warned_ = true;
       std::fprintf(stderr, "tarvolen: no usable font for \"%s\" (%s); text is drawn as boxes\n",
-                   wanted.face.c_str(), TTF_GetError());
+                   wanted.face.c_str(), why.c_str());
     }
     return fonts_.emplace(key, f).first->second;
   }
@@ -111,7 +112,10 @@ class TtfTextRenderer : public TextRenderer {
     return std::clamp(h, -kMaxHeight, kMaxHeight);
   }
 
-  LoadedFont Open(const FontSpec& wanted) {
+  // The face for `wanted`; without one, `why` says why: no file matched, or
+  // SDL_ttf's reason for the one that did (its last error alone may be stale:
+  // the bitmap face's probe ends on a failed open).
+  LoadedFont Open(const FontSpec& wanted, std::string& why) {
     int h = RequestedHeight(wanted);
     if (wanted.face == "MS Sans Serif") {
       if (auto file = BitmapSansSerifFile()) {
@@ -120,15 +124,24 @@ class TtfTextRenderer : public TextRenderer {
         if (f.font) return f;
       }
     }
-    auto file = MatchOutlineFont(wanted.face, wanted.bold);
-    if (!file) file = MatchOutlineFont("sans-serif", wanted.bold);
-    if (!file) return {};
     LoadedFont f;
     // At SDL_ttf's 72 dots per inch a point is a pixel: a negative height is
     // the em size in pixels. A positive one is the cell; scale to reach it.
     int size = std::max(1, h < 0 ? -h : h);
-    f.font = OpenFontFile(file->path, size, file->index);
-    if (!f.font) return f;
+    const auto opens = [&](const FontFile& face) {
+      f.font = OpenFontFile(face.path, size, face.index);
+      return f.font != nullptr;
+    };
+    auto file = MatchOutlineFont(wanted.face, wanted.bold, opens);
+    if (!file) file = MatchOutlineFont("sans-serif", wanted.bold, opens);
+    if (!file) {
+      why = "no font file matches it";
+      return {};
+    }
+    if (!f.font) {
+      why = TTF_GetError();
+      return f;
+    }
     if (h > 0) {
       int cell = gTtf.TTF_FontHeight(f.font);
       if (cell > 0 && cell != h) gTtf.TTF_SetFontSize(f.font, std::max(1, (h * h + cell / 2) / cell));

@@ -33,6 +33,7 @@ constexpr uint32_t kErrUnreadable = kErrDriver + 5;
 constexpr uint32_t kErrTooLarge = kErrDriver + 6;
 constexpr uint32_t kErrTooManyDevices = kErrDriver + 7;
 constexpr uint32_t kErrNotRegular = kErrDriver + 8;
+constexpr uint32_t kErrNoSynthesiser = kErrDriver + 9;
 
 struct CodeText {
   uint32_t code;
@@ -57,6 +58,7 @@ constexpr CodeText kTexts[] = {
     {kErrTooLarge, "The file is too large to be played."},
     {kErrTooManyDevices, "Too many devices are open."},
     {kErrNotRegular, "The file is not a regular file."},
+    {kErrNoSynthesiser, "The synthesiser for MIDI music (FluidSynth) could not be loaded."},
 };
 
 uint32_t CodeOf(FileCheck check) {
@@ -79,8 +81,8 @@ std::string Lower(std::string s) {
 }
 
 // Whether an open failed for the file itself (what it holds, or that it is
-// missing): such a file is named on stderr. No audio device is the machine's
-// state, not the file's, and the game runs silent on it as documented.
+// missing): such a file is named on stderr. No audio device or no synthesiser
+// is the machine's state, not the file's, said once on stderr as it is found.
 bool FileCannotBePlayed(uint32_t code) {
   for (uint32_t c : {MCIERR_FILE_NOT_FOUND, kErrExtensionNotFound, kErrFileEmpty, kErrNotMidi, kErrNotWave,
                      kErrNoSoundFont, kErrUnreadable, kErrTooLarge, kErrNotRegular})
@@ -192,8 +194,9 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
       d->lengthFrames = uint64_t(d->lengthMs) * uint64_t(output_.Rate()) / 1000;
       // Made before the lock (it may open a recording or load a synthesiser),
       // swapped in under it below: the audio thread never waits for a maker.
-      d->midi = makeMidi_ ? makeMidi_(std::move(bytes)) : nullptr;
-      if (!d->midi) return kErrNoSoundFont;
+      MidiMissing missing = MidiMissing::SoundFont;
+      d->midi = makeMidi_ ? makeMidi_(std::move(bytes), missing) : nullptr;
+      if (!d->midi) return missing == MidiMissing::Synthesiser ? kErrNoSynthesiser : kErrNoSoundFont;
     } else {
       if (uint32_t err = CodeOf(DecodeWave(bytes, output_.Rate(), d->pcm))) return err;
       d->lengthFrames = d->pcm.size() / 2;

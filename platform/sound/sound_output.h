@@ -67,13 +67,19 @@ class MidiRenderer {
   virtual void RenderInto(float* out, int frames) = 0;
 };
 
+// What a maker that made no renderer lacked: the synthesiser itself (its
+// library cannot be loaded, which the player is told once), or its sound font.
+enum class MidiMissing { Synthesiser, SoundFont };
+
 // Makes a renderer for a checked, normalised Standard MIDI File; null when the
-// synthesiser or its sound font cannot be had. Called with the output not
+// synthesiser or its sound font cannot be had, and `missing` says which
+// (left alone for a file the synthesiser refuses). Called with the output not
 // locked, since making one may take milliseconds (a file opened, a sound font
 // loaded) that the mixing thread must not wait out; a maker whose renderer is
 // hooked into something the mixing thread reads locks the output for that
 // step alone. Under the lock the layer only takes the renderer in.
-using MidiRendererMaker = std::function<std::unique_ptr<MidiRenderer>(std::vector<uint8_t> file)>;
+using MidiRendererMaker =
+    std::function<std::unique_ptr<MidiRenderer>(std::vector<uint8_t> file, MidiMissing& missing)>;
 
 // The media control layer over a sound backend: MIDI files through `midi`,
 // wave files decoded in memory, both played on `output`, one sound at a

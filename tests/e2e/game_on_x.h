@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,15 +25,15 @@ class GameOnX : public ::testing::Test {
  protected:
   // Starts the program and waits for the menu. With TARVOLEN_E2E_JOURNAL_DIR
   // set, the program records its session there (one journal per test), so a
-  // failing run can be replayed with `tarvolen --replay FILE`.
-  void Start(std::vector<std::string> args = {}) {
+  // failing run can be replayed with `tarvolen --replay FILE`. `env` is added to its environment.
+  void Start(std::vector<std::string> args = {}, const std::map<std::string, std::string>& env = {}) {
     const char* dir = std::getenv("TARVOLEN_E2E_JOURNAL_DIR");
     if (dir && *dir && journal_.empty()) {
       const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
       journal_ = std::string(dir) + "/" + test->test_suite_name() + "." + test->name() + ".journal";
       args.insert(args.end(), {"--record", journal_});
     }
-    desk_.Launch(TARVOLEN_PROGRAM, {}, args);
+    desk_.Launch(TARVOLEN_PROGRAM, env, args);
     auto w = desk_.WaitWindow("Tarvolen", 30s);
     ASSERT_TRUE(w) << "no window titled Tarvolen; stderr:\n" << desk_.Stderr();
     main_ = *w;

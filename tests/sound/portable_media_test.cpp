@@ -77,7 +77,7 @@ struct PortableMedia : ::testing::Test {
   std::vector<Event> notices;
   std::unique_ptr<MediaControl> mci = MakeMediaControl(
       watched,
-      [this](std::vector<uint8_t>) {
+      [this](std::vector<uint8_t>, MidiMissing&) {
         makersLocked += watched.depth > 0;
         auto tune = std::make_unique<ConstantTune>();
         tune->lostOnRewind = tunesLostOnRewind;
