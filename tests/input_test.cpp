@@ -186,6 +186,7 @@ TEST(PadKeys, TheGameSeesWholeKeysAtTheirPaceNothingOfTheBoxAndNothingHeldAtRest
     std::mt19937 rng(seed);
     auto pick = [&](int n) { return int(rng() % unsigned(n)); };
     PadKeys keys;
+    keys.KeyboardAt(1);
     uint64_t now = 0;
     bool box = false;
     struct Held {
@@ -245,6 +246,7 @@ TEST(PadKeys, TheGameSeesWholeKeysAtTheirPaceNothingOfTheBoxAndNothingHeldAtRest
 
 TEST(PadKeys, TwoPadsHoldOneKeyTheStickHasTwoThresholdsAndABoxKeepsItsPresses) {
   PadKeys keys;
+  keys.KeyboardAt(1);
   keys.Report(1, PadInput::South, 1, 0, false);
   keys.Report(2, PadInput::South, 1, 0, false);
   keys.Report(1, PadInput::South, 0, 0, false);
@@ -267,6 +269,7 @@ TEST(PadKeys, TwoPadsHoldOneKeyTheStickHasTwoThresholdsAndABoxKeepsItsPresses) {
 
 TEST(PadKeys, AHeldKeyRepeatsUntilLetGoOrTheKeyboardIsLostAndAPadPulledOutLetsGo) {
   PadKeys keys;
+  keys.KeyboardAt(1);
   keys.Report(1, PadInput::DpadLeft, 1, 1000, false);
   EXPECT_EQ(Drain(keys, 1499), "+37");
   EXPECT_EQ(keys.Limit(-1, 1499), 1);

@@ -163,6 +163,8 @@ class SdlBackend : public Backend {
     try {
       boxes_[id] = std::make_unique<SdlMessageBox>(id, text, caption, stopIcon, *text_, window_.Get(), boxWindows_,
                                                     window_.Scale());
+      // The box asked for the keyboard: a pad's press on the way is the box's.
+      pads_.HandOver(boxes_[id]->WindowId());
     } catch (const std::exception& e) {
       // Nobody could ever dismiss an unseen box: say it on stderr and let it go.
       std::fprintf(stderr, "tarvolen: %s\n%s: %s\n", e.what(), caption.c_str(), text.c_str());
@@ -182,8 +184,9 @@ class SdlBackend : public Backend {
     // Without a window manager nobody else hands the keyboard back.
     if (hadKeyboard && window_.Shown()) {
       auto top = TopBox();
-      if (top) SDL_SetWindowInputFocus(SDL_GetWindowFromID(top->WindowId()));
-      else SDL_SetWindowInputFocus(window_.Get());
+      const Uint32 next = top ? top->WindowId() : window_.Id();
+      SDL_SetWindowInputFocus(SDL_GetWindowFromID(next));
+      pads_.HandOver(next);
     }
   }
 

@@ -49,6 +49,11 @@ void Pads::Start() {
   // in, turns its wait into a loop that wakes every millisecond. Update reads
   // them instead, every kReadMs while one is plugged in, so the wait sleeps.
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
+  // SDL would drop a press made while none of the program's windows has the
+  // keyboard, as while it passes from the main window to a box just opened
+  // (SdlBackendOnX.AGameControllerPlaysAsTheKeyboard taps A then); PadKeys
+  // decides instead, and still leaves out presses made in another program.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   initialised_ = StartSdlPart(SDL_INIT_GAMECONTROLLER);
   if (!initialised_) {
     std::fprintf(stderr, "tarvolen: game controllers cannot be used: %s\n", SDL_GetError());
@@ -96,11 +101,17 @@ int64_t Pads::Limit(int64_t waitMs) const {
 bool Pads::Translate(const SDL_Event& e, Uint32 mainWindowId, bool boxOpen) {
   switch (e.type) {
     case SDL_WINDOWEVENT:
+      // SDL takes the keyboard from a window before it gives it to another.
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) keys_.KeyboardAt(e.window.windowID);
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) keys_.KeyboardAt(0);
       // SDL lets go of the keyboard's keys without a release the game would
       // see (a charge held over a message box must not fire); so go the pads'.
       if (e.window.windowID == mainWindowId && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
         keys_.FocusLost();
       return false;
+    case SDL_JOYDEVICEADDED:
+      SayIfUnknown(e.jdevice.which);
+      return true;
     case SDL_CONTROLLERDEVICEADDED:
       Open(e.cdevice.which);
       return true;
@@ -126,6 +137,8 @@ bool Pads::Translate(const SDL_Event& e, Uint32 mainWindowId, bool boxOpen) {
       return false;
   }
 }
+
+void Pads::HandOver(Uint32 windowId) { keys_.HandOver(windowId, SDL_GetTicks64()); }
 
 bool Pads::Next(PadKeys::Key& out) {
   Update();
@@ -155,6 +168,17 @@ void Pads::Close(SDL_JoystickID id) {
 
 bool Pads::Known(SDL_JoystickID id) const {
   return std::any_of(pads_.begin(), pads_.end(), [&](const Pad& p) { return p.id == id; });
+}
+
+// A joystick SDL has no mapping for would do nothing in silence; the player is
+// told which one, once a run: a pad replugged, or its twin, is the same GUID.
+void Pads::SayIfUnknown(int deviceIndex) {
+  if (SDL_JoystickGetDeviceInstanceID(deviceIndex) < 0 || SDL_IsGameController(deviceIndex)) return;
+  char guid[33];
+  SDL_JoystickGetGUIDString(SDL_JoystickGetDeviceGUID(deviceIndex), guid, sizeof guid);
+  if (!unknownSaid_.insert(guid).second) return;
+  const char* name = SDL_JoystickNameForIndex(deviceIndex);
+  std::fprintf(stderr, "tarvolen: not a known game controller: %s\n", name ? name : "");
 }
 
 }  // namespace tv

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "platform/toolkit/pad_keys.h"
@@ -33,9 +35,11 @@ class Pads {
   // before the pads are read again or a held key repeats.
   int64_t Limit(int64_t waitMs) const;
 
-  // Turns a controller's event into its keys, or watches the main window's
-  // focus; true when `e` was a controller's. `boxOpen`: a message box is open.
+  // Turns a controller's event into its keys, or watches where the keyboard
+  // is; true when `e` was a joystick's. `boxOpen`: a message box is open.
   bool Translate(const SDL_Event& e, Uint32 mainWindowId, bool boxOpen);
+  // The backend gives the keyboard to its window `windowId` (PadKeys::HandOver).
+  void HandOver(Uint32 windowId);
   // Reads the pads when a read is due, then gives the next key, for the game
   // or the box, a repeat of a held key included; false when there is none.
   bool Next(PadKeys::Key& out);
@@ -50,6 +54,7 @@ class Pads {
   void Open(int deviceIndex);
   void Close(SDL_JoystickID id);
   bool Known(SDL_JoystickID id) const;
+  void SayIfUnknown(int deviceIndex);
 
   bool started_ = false;
   bool initialised_ = false;
@@ -58,6 +63,7 @@ class Pads {
   std::unique_ptr<DeviceWatch> watch_;  // wakes the loop when a device comes or goes
   std::atomic<bool> devicesChanged_{true};  // ... and says so; true for the first read
   uint64_t nextRead_ = 0;
+  std::set<std::string> unknownSaid_;  // the GUIDs of joysticks said to be no known controller
 };
 
 }  // namespace tv

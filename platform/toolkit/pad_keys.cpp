@@ -20,6 +20,11 @@ constexpr uint64_t kRepeatMs = 33;
 // under 30 %: a stick resting near the edge does not flicker between the two.
 constexpr int kStickOn = 16384;
 constexpr int kStickOff = 9830;
+// The keyboard passes between the program's windows within a few X round trips
+// and, under a window manager, its answer; a second is ample, and short enough
+// that a box the window manager kept from the keyboard does not leave the pads
+// heard for long after the player has gone to another program.
+constexpr uint64_t kHandOverMs = 1000;
 
 // The arrows step the aim once a press; Space's repeats start a charge held
 // over from the computer's turn (Input.ASpaceHeldFromTheComputersTurnCharges...).
@@ -37,9 +42,10 @@ int64_t WaitAtMost(int64_t waitMs, uint64_t nowMs, uint64_t atMs) {
 
 void PadKeys::Report(int pad, PadInput input, int value, uint64_t nowMs, bool boxOpen) {
   Pad& p = Find(pad);
-  if (input == PadInput::StickX) Stick(p, kStickLeft, kStickRight, value, nowMs, boxOpen);
-  else if (input == PadInput::StickY) Stick(p, kStickUp, kStickDown, value, nowMs, boxOpen);
-  else Hold(p, Source(input), value != 0, nowMs, boxOpen);
+  const bool heard = Heard(nowMs);
+  if (input == PadInput::StickX) Stick(p, kStickLeft, kStickRight, value, nowMs, boxOpen, heard);
+  else if (input == PadInput::StickY) Stick(p, kStickUp, kStickDown, value, nowMs, boxOpen, heard);
+  else Hold(p, Source(input), value != 0, nowMs, boxOpen, heard);
 }
 
 void PadKeys::Remove(int pad) {
@@ -47,13 +53,26 @@ void PadKeys::Remove(int pad) {
   if (it == pads_.end()) return;
   // A pad lets go of its buttons and stick as it goes; whatever is still
   // held then is let go here, or a charge would never fire.
-  for (int s = 0; s < kSources; ++s) Hold(*it, Source(s), false, 0, false);
+  for (int s = 0; s < kSources; ++s) Hold(*it, Source(s), false, 0, false, true);
   pads_.erase(it);
 }
 
 void PadKeys::FocusLost() {
   forGame_.reset();
   repeatKey_ = 0;
+}
+
+void PadKeys::KeyboardAt(uint32_t window) {
+  keyboard_ = window;
+  if (window && window == handOverTo_) handOverTo_ = 0;
+}
+
+// A box opened and closed at once hands the keyboard on twice before it has
+// moved at all: the last hand-over is the one that counts.
+void PadKeys::HandOver(uint32_t window, uint64_t nowMs) {
+  if (!Heard(nowMs)) return;
+  handOverTo_ = window;
+  handOverEnd_ = nowMs + kHandOverMs;
 }
 
 bool PadKeys::Next(uint64_t nowMs, Key& out) {
@@ -79,23 +98,28 @@ PadKeys::Pad& PadKeys::Find(int id) {
   return pads_.emplace_back(Pad{id, {}});
 }
 
-void PadKeys::Stick(Pad& pad, Source negative, Source positive, int value, uint64_t nowMs, bool boxOpen) {
+bool PadKeys::Heard(uint64_t nowMs) const { return keyboard_ || (handOverTo_ && nowMs < handOverEnd_); }
+
+void PadKeys::Stick(Pad& pad, Source negative, Source positive, int value, uint64_t nowMs, bool boxOpen,
+                    bool heard) {
   const bool toNegative = -value >= (pad.held[negative] ? kStickOff : kStickOn);
   const bool toPositive = value >= (pad.held[positive] ? kStickOff : kStickOn);
   // Releases first: a stick flicked across in one report ends on the other side alone.
-  if (!toNegative) Hold(pad, negative, false, nowMs, boxOpen);
-  if (!toPositive) Hold(pad, positive, false, nowMs, boxOpen);
-  if (toNegative) Hold(pad, negative, true, nowMs, boxOpen);
-  if (toPositive) Hold(pad, positive, true, nowMs, boxOpen);
+  if (!toNegative) Hold(pad, negative, false, nowMs, boxOpen, heard);
+  if (!toPositive) Hold(pad, positive, false, nowMs, boxOpen, heard);
+  if (toNegative) Hold(pad, negative, true, nowMs, boxOpen, heard);
+  if (toPositive) Hold(pad, positive, true, nowMs, boxOpen, heard);
 }
 
 // A key goes down with the first source to hold it, on any pad, and up with
 // the last to let go. A press made over a message box is the box's: the game
 // sees neither it nor its release. The box hears every press and release of
-// every pad while it is open, as it would each pad's own button.
-void PadKeys::Hold(Pad& pad, Source source, bool down, uint64_t nowMs, bool boxOpen) {
+// every pad while it is open, as it would each pad's own button. A press not
+// `heard` (made in another program) is not held either: back in the game, a
+// button counts once pressed again, a stick at its next move.
+void PadKeys::Hold(Pad& pad, Source source, bool down, uint64_t nowMs, bool boxOpen, bool heard) {
   static_assert(kKeys.size() == kSources);
-  if (pad.held[source] == down) return;
+  if (pad.held[source] == down || (down && !heard)) return;
   pad.held[source] = down;
   const uint16_t key = kKeys[source];
   const Event::Type type = down ? Event::Type::KeyDown : Event::Type::KeyUp;

@@ -20,8 +20,11 @@ enum class PadInput { DpadUp, DpadDown, DpadLeft, DpadRight, South, West, East, 
 // direction or A repeats as a held key does. A press while a message box is
 // open belongs to the box, and its release never reaches the game; presses held
 // when the main window loses the keyboard are let go without a release, as
-// the keyboard's own keys are. A backend reports what its pads do, with the
-// time by its clock, and takes the keys back.
+// the keyboard's own keys are. A press counts while one of the program's
+// windows has the keyboard, or while the program hands it from one of them to
+// another; not while the player is in another program, where releases still
+// let go. A backend reports what its pads do and where the keyboard is, with
+// the time by its clock, and takes the keys back.
 class PadKeys {
  public:
   // A key pressed or let go: for the game, or for the message box on top.
@@ -39,6 +42,14 @@ class PadKeys {
   // The main window lost the keyboard: the game's keys are let go without a
   // release, and stay silent until pressed again.
   void FocusLost();
+  // The program's window `window` (a number the backend gives each, not 0)
+  // now has the keyboard; 0: none of them has it, as at first.
+  void KeyboardAt(uint32_t window);
+  // The program gives the keyboard to its window `window` (a box it opened,
+  // or the window under a box it closed): presses count on the way, until
+  // that window has it, or for a second at most should a window manager keep
+  // it elsewhere. Nothing is handed on while presses do not count.
+  void HandOver(uint32_t window, uint64_t nowMs);
 
   // The next key, a held key's repeat due by `nowMs` included; false when there is none.
   bool Next(uint64_t nowMs, Key& out);
@@ -57,8 +68,9 @@ class PadKeys {
   };
 
   Pad& Find(int id);
-  void Stick(Pad& pad, Source negative, Source positive, int value, uint64_t nowMs, bool boxOpen);
-  void Hold(Pad& pad, Source source, bool down, uint64_t nowMs, bool boxOpen);
+  bool Heard(uint64_t nowMs) const;
+  void Stick(Pad& pad, Source negative, Source positive, int value, uint64_t nowMs, bool boxOpen, bool heard);
+  void Hold(Pad& pad, Source source, bool down, uint64_t nowMs, bool boxOpen, bool heard);
 
   std::vector<Pad> pads_;
   std::array<uint8_t, 256> holders_{};  // per key: the sources holding it down, on every pad
@@ -66,6 +78,9 @@ class PadKeys {
   std::deque<Key> queue_;
   uint16_t repeatKey_ = 0;  // the key that repeats: the last one pressed, while still held
   uint64_t repeatDue_ = 0;
+  uint32_t keyboard_ = 0;    // the program's window that has the keyboard; 0: none
+  uint32_t handOverTo_ = 0;  // the window the keyboard is on its way to; 0: none
+  uint64_t handOverEnd_ = 0;
 };
 
 // The shorter of `waitMs` (negative: without limit) and the time from `nowMs` to `atMs`.

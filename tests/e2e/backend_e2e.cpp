@@ -263,7 +263,8 @@ TEST_F(SdlBackendOnX, ClosingTheBoxWindowDismissesItAndTheMainPictureComesBack) 
 // A game controller (SDL's virtual one, tests/e2e/sdl_probe.cpp) plays as the
 // keyboard: D-pad and stick as arrows (the stick let go only under 30 %), A as
 // Space, both repeating while held, Start as Enter, X as A, B as Escape; a box
-// takes A and B, their releases too; a pad pulled out with A held lets go of Space.
+// takes A and B, releases too, tapped on the keyboard's way there; a pad pulled out with A
+// held lets go of Space; a joystick of no known kind is named, once for it and its twin.
 TEST_F(SdlBackendOnX, AGameControllerPlaysAsTheKeyboard) {
   EXPECT_EQ(Count("Pads 0"), 1) << "controllers were started before the first picture";
   desk_.Key(main_.id, "g");
@@ -277,6 +278,8 @@ TEST_F(SdlBackendOnX, AGameControllerPlaysAsTheKeyboard) {
                                             "KeyUp 13", "KeyDown 38", "KeyDown 65", "KeyUp 65", "KeyUp 38",
                                             "KeyDown 27", "KeyUp 27", "DialogDismissed 1 0", "DialogDismissed 2 0",
                                             "KeyDown 32", "KeyUp 32"}));
+  const std::string stick = "tarvolen: not a known game controller: Probe Stick\n", said = desk_.Stderr();
+  EXPECT_TRUE(said.find(stick) != std::string::npos && said.find(stick) == said.rfind(stick)) << said;
 }
 
 }  // namespace

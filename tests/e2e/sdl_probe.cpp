@@ -7,7 +7,7 @@
 //   s: box storm: from now on a dismissed box is followed at once by a new one,
 //      and another thread posts a silent event every millisecond, as the audio
 //      thread's notices do, so SDL keeps waking its waiting loop
-//   g: a virtual game controller plays the steps of PadSteps, then "PadDone"
+//   g: a virtual game controller plays the steps of PadSteps, then "PadDone"; an unknown joystick twice
 #include <cstdio>
 #include <exception>
 #include <atomic>
@@ -15,6 +15,7 @@
 #include <string>
 #include <map>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <SDL.h>
@@ -72,13 +73,10 @@ const std::vector<PadStep> kPadSteps = {
     {kUp, 1}, {kUp, 0, false, 38}, {kA, 1}, {kA, 0, false, 32}, {SDL_CONTROLLER_BUTTON_START, 1},
     {SDL_CONTROLLER_BUTTON_START, 0}, {-1, -20000}, {-1, -12000}, {SDL_CONTROLLER_BUTTON_X, 1},
     {SDL_CONTROLLER_BUTTON_X, 0}, {-1, -8000}, {kB, 1}, {kB, 0},
-    {kA, 1, true}, {kA, 0}, {kB, 1, true}, {kB, 0}, {kA, 1}};
+    {kA, 0, true}, {kB, 0, true}, {kA, 1}};
 
 int Run(const std::string& title) {
   tv::AudioDevice audio{std::make_unique<tv::SdlAudioOutput>()};  // the beep's; outlives the backend
-  // SDL drops a pad's presses while none of the program's windows has the
-  // keyboard, as while it passes from the window to a new box: not the backend's doing.
-  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   auto backend = tv::MakeSdlBackend(audio);
   const int w = 586, h = 440;
   tv::ArgbImage icon{2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0x00000000}};
@@ -104,11 +102,23 @@ int Run(const std::string& title) {
   } joiner{posting, poster};
   constexpr int kSilentId = 99;
   SDL_Joystick* pad = nullptr;
+  // A box step's button is pressed, read and let go while SDL sees the keyboard with neither window.
+  std::pair<SDL_Joystick*, int> tap{nullptr, -1};
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+  SDL_AddEventWatch([](void* data, SDL_Event* e) {
+    auto& [tapped, button] = *static_cast<std::pair<SDL_Joystick*, int>*>(data);
+    if (e->type != SDL_SYSWMEVENT || button < 0 || SDL_GetKeyboardFocus()) return 0;
+    SDL_JoystickSetVirtualButton(tapped, button, 1);
+    SDL_GameControllerUpdate();
+    SDL_JoystickSetVirtualButton(tapped, std::exchange(button, -1), 0);
+    return 0;
+  }, &tap);
+  int box = 0;  // the box a step opened; the next step waits until it is dismissed
   size_t step = 0;
   std::map<int, int> downs;  // KeyDowns of each key since the last step
   for (;;) {
     // Opened by the backend (a button held before is no press), and the last step read.
-    const bool ready = pad && SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad)) &&
+    const bool ready = pad && SDL_GameControllerFromInstanceID(SDL_JoystickInstanceID(pad)) && !box &&
                        (step == 0 || Read(pad, kPadSteps[step - 1]));
     if (ready && step == kPadSteps.size()) {
       SDL_JoystickClose(pad);
@@ -118,7 +128,8 @@ int Run(const std::string& title) {
     } else if (ready && (!kPadSteps[step].repeated || downs[kPadSteps[step].repeated] >= 3)) {
       const PadStep& s = kPadSteps[step++];
       downs.clear();
-      if (s.box) std::printf("Opened %d\n", backend->OpenMessageBox("Player 1 Won!", title, false));
+      if (s.box) std::printf("Opened %d\n", box = backend->OpenMessageBox("Player 1 Won!", title, false));
+      if (s.box) tap = {pad, s.button};
       if (s.button < 0) SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, Sint16(s.value));
       else SDL_JoystickSetVirtualButton(pad, s.button, Uint8(s.value));
     }
@@ -142,6 +153,7 @@ int Run(const std::string& title) {
       case T::DialogDismissed:
         std::printf("%s %d %u\n", Name(ev.type), ev.id, ev.param);
         if (ev.type == T::DialogDismissed) backend->CloseMessageBox(ev.id);
+        if (ev.type == T::DialogDismissed && ev.id == box) box = 0;
         if (ev.type == T::DialogDismissed && storm) backend->OpenMessageBox("Player 1 Won!", title, false);
         break;
       case T::Quit:
@@ -182,6 +194,10 @@ int Run(const std::string& title) {
       desc.naxes = SDL_CONTROLLER_AXIS_MAX;
       desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
       pad = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+      desc.type = SDL_JOYSTICK_TYPE_UNKNOWN;  // no mapping: named once, for it and its twin alike
+      desc.name = "Probe Stick";
+      SDL_JoystickAttachVirtualEx(&desc);
+      SDL_JoystickAttachVirtualEx(&desc);
     }
     if (ev.key == 'P') {
       tv::Event posted;
