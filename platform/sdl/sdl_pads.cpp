@@ -39,12 +39,9 @@ std::optional<PadInput> InputOfAxis(Uint8 axis) {
 
 }  // namespace
 
-Pads::Pads() = default;
-Pads::~Pads() { Stop(); }
-
-void Pads::Start() {
-  if (started_) return;
-  started_ = true;
+// Set as the backend is made, before the audio device's thread can read SDL's
+// hints: SDL does not lock them.
+Pads::Pads() {
   // By default SDL reads joysticks on every pump and, while one is plugged
   // in, turns its wait into a loop that wakes every millisecond. Update reads
   // them instead, every kReadMs while one is plugged in, so the wait sleeps.
@@ -54,6 +51,12 @@ void Pads::Start() {
   // (SdlBackendOnX.AGameControllerPlaysAsTheKeyboard taps A then); PadKeys
   // decides instead, and still leaves out presses made in another program.
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+}
+Pads::~Pads() { Stop(); }
+
+void Pads::Start() {
+  if (started_) return;
+  started_ = true;
   initialised_ = StartSdlPart(SDL_INIT_GAMECONTROLLER);
   if (!initialised_) {
     std::fprintf(stderr, "tarvolen: game controllers cannot be used: %s\n", SDL_GetError());
