@@ -30,12 +30,6 @@
 namespace tv {
 namespace {
 
-// Whether the environment variable `name` is set to something.
-bool Named(const char* name) {
-  const char* value = std::getenv(name);
-  return value && *value;
-}
-
 class SdlBackend : public Backend {
  public:
   SdlBackend(AudioDevice& audio, SdlWindowOptions options)
@@ -55,13 +49,6 @@ class SdlBackend : public Backend {
     // Fullscreen stays when a message box takes the keyboard.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_APP_NAME, "Tarvolen");
-    // With no Wayland display named and no runtime folder to find one in,
-    // SDL's Wayland probe can only fail, and the Wayland library says so on
-    // the terminal before the game's own line: X11 alone is tried then. A
-    // driver the player names stays theirs
-    // (ProgramWithoutDisplay.SaysSoInOneLineAndExitsWithAnError).
-    if (!Named("SDL_VIDEODRIVER") && !Named("WAYLAND_DISPLAY") && !Named("XDG_RUNTIME_DIR"))
-      SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     InstallX11ErrorFilter();
     if (!StartSdlPart(SDL_INIT_VIDEO))
       throw std::runtime_error(std::string("no display to show it on (") + SDL_GetError() +

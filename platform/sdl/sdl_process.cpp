@@ -11,10 +11,13 @@
 namespace tv {
 namespace {
 
-bool SessionBusNamed() {
-  const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  return address && *address;
+// Whether the environment variable `name` is set to something.
+bool Named(const char* name) {
+  const char* value = std::getenv(name);
+  return value && *value;
 }
+
+bool SessionBusNamed() { return Named("DBUS_SESSION_BUS_ADDRESS"); }
 
 bool SessionBusInRuntimeDirectory() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -43,6 +46,12 @@ void PrepareSdlProcess() {
   // the player names, autolaunch included, is theirs.
   if (!SessionBusNamed() && !SessionBusInRuntimeDirectory())
     SetForThisProgram("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+  // With no Wayland display named and no runtime folder to find one in,
+  // SDL's Wayland probe can only fail, and the Wayland library says so on the
+  // terminal before the game's own line: X11 alone is tried then. A driver the
+  // player names stays theirs (ProgramWithoutDisplay.SaysSoInOneLineAndExitsWithAnError).
+  if (!Named("WAYLAND_DISPLAY") && !Named("XDG_RUNTIME_DIR"))
+    SetForThisProgram("SDL_VIDEODRIVER", "x11", false);
 }
 
 bool VideoStartMayFork() {
