@@ -8,6 +8,8 @@
 
 namespace tv {
 
+class RecordingFile;
+
 // The game's pieces recorded ahead of time: at build time each piece beside
 // the program is rendered once by the very synthesiser and settings the game
 // plays it with, and kept losslessly (FLAC, 16-bit) in the recordings folder.
@@ -28,9 +30,14 @@ std::string SoundFontIdentity(const std::string& path);
 // file) made by the synthesiser described by `synthIdentity`.
 std::string RecordingName(const std::vector<uint8_t>& piece, const std::string& synthIdentity);
 
+// Where a recording keeps the frame its piece's last event is played at: its
+// comment is this tag and the frame in decimal.
+inline constexpr const char* kRecordingDoneTag = "done=";
+
 // Writes a recording: interleaved stereo float at `rate`, the piece's last
 // event played at frame `doneFrame`. Written to a temporary name and renamed,
-// so a build cut off midway leaves no half file under the real name.
+// so a build cut off midway leaves no half file under the real name. The
+// Linux build's alone: recordings are made by the build (tools/render_music).
 bool WriteRecording(const std::string& path, const std::vector<float>& stereo, int rate, uint64_t doneFrame);
 
 // A recording played in a synthesised piece's place: the same answers to the
@@ -62,8 +69,8 @@ class RecordedPiece final : public MidiRenderer {
   // Damage met while playing: the piece ends there, and stderr says so.
   void BreakOff(const char* cause);
 
-  struct File;
-  std::unique_ptr<File> file_;
+  std::unique_ptr<RecordingFile> file_;
+  std::vector<float> scratch_;  // a block as decoded
   std::string path_;
   int rate_ = 0;
   uint64_t frames_ = 0;    // frames in the recording
