@@ -30,3 +30,14 @@ target_link_libraries(tarvolen_tests PRIVATE tarvolen_test_support tarvolen_cli 
 add_dependencies(tarvolen_tests tarvolen_data)
 target_compile_definitions(tarvolen_tests PRIVATE TARVOLEN_CORPUS_DIR="Z:${PROJECT_SOURCE_DIR}/tests/corpus/files")
 gtest_discover_tests(tarvolen_tests DISCOVERY_TIMEOUT 120 PROPERTIES LABELS windows)
+
+# The end-to-end test: the setup program (cpack, before ctest) installed and
+# the installed program played, driven by the native build's Linux program.
+if(NOT EXISTS ${TARVOLEN_HOST_BUILD}/tarvolen_host_tests.cmake)
+  message(FATAL_ERROR "The Windows program's end-to-end test is built by the native build with its tests on "
+    "(-DTARVOLEN_TESTS=ON in ${TARVOLEN_HOST_BUILD}).")
+endif()
+include(${TARVOLEN_HOST_BUILD}/tarvolen_host_tests.cmake)
+add_test(NAME windows_e2e COMMAND ${TARVOLEN_HOST_windows_e2e})
+set_tests_properties(windows_e2e PROPERTIES LABELS "windows;e2e" TIMEOUT 600 RUN_SERIAL ON
+  ENVIRONMENT "TARVOLEN_SETUP=${CMAKE_BINARY_DIR}/Tarvolen-${PROJECT_VERSION}-win64-setup.exe")
