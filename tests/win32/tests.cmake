@@ -41,3 +41,9 @@ include(${TARVOLEN_HOST_BUILD}/tarvolen_host_tests.cmake)
 add_test(NAME windows_e2e COMMAND ${TARVOLEN_HOST_windows_e2e})
 set_tests_properties(windows_e2e PROPERTIES LABELS "windows;e2e" TIMEOUT 600 RUN_SERIAL ON
   ENVIRONMENT "TARVOLEN_SETUP=${CMAKE_BINARY_DIR}/Tarvolen-${PROJECT_VERSION}-win64-setup.exe")
+
+# The program imports Windows' own DLLs alone (cmake/check_imports.cmake).
+find_program(TARVOLEN_OBJDUMP NAMES ${TARVOLEN_MINGW}-objdump REQUIRED)
+add_test(NAME windows.ProgramImportsOnlyWindowsDlls
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:tarvolen> -DOBJDUMP=${TARVOLEN_OBJDUMP}
+    -P ${PROJECT_SOURCE_DIR}/cmake/check_imports.cmake)
