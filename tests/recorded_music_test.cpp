@@ -17,6 +17,7 @@
 #include "platform/sound/media_files.h"
 #include "platform/sound/media_player.h"
 #include "platform/sound/recorded_music.h"
+#include "platform/sound/recording_index.h"
 #include "tests/support/sound_on_sdl.h"
 #include "platform/fluidsynth/synth.h"
 
@@ -59,6 +60,9 @@ TEST(RecordedMusic, EveryPieceBesideTheProgramPlaysAsTheSynthesiserRendersIt) {
     uint64_t done = 0;
     ASSERT_TRUE(RecordPiece(piece, fresh, done));
     EXPECT_EQ(recorded->DoneFrame(), done);
+    uint64_t indexed = 0;  // what a program without the synthesiser finds
+    EXPECT_EQ(RecordingFor(TARVOLEN_DATA_DIR, piece, &indexed), RecordingOf(piece));
+    EXPECT_EQ(indexed, done);
     const std::vector<float> heard = PlayWhole(*recorded, fresh.size() / 2 + 4096);
     // Within half a 16-bit step everywhere, and nothing after the end.
     float worst = 0;
@@ -182,6 +186,33 @@ TEST_F(DamagedRecording, ADamagedFileIsRefusedOrPlaysToAnEnd) {
     EXPECT_TRUE(piece->Finished()) << "seed " << seed << ": 16 buffers cover the half second";
   }
   ::testing::internal::GetCapturedStderr();
+}
+
+// The index beside the recordings names a piece's file only while it is
+// whole; otherwise no piece has a recording, said once in one line.
+TEST_F(DamagedRecording, AnIndexNotAsTheBuildWritesItNamesNoRecording) {
+  const std::vector<uint8_t> piece = Piece(Data("0.mid")), other = Piece(Data("1.mid"));
+  const std::string key = RecordingKey(piece), line = RecordingIndexLine(piece, "good.flac", 8000);
+  // Whole; missing; its end cut off; a line too long; a name reaching out; a line garbled.
+  const std::string indexes[] = {line,
+                                 "",
+                                 line.substr(0, line.size() - 1),
+                                 key + " good.flac " + std::string(300, '1') + "\n",
+                                 key + " ../good.flac 8000\n",
+                                 key + " sub/good.flac 8000\n",
+                                 key + "  good.flac 8000\n"};
+  ::testing::internal::CaptureStderr();
+  for (size_t i = 0; i < std::size(indexes); ++i) {
+    const std::string program = Path("p" + std::to_string(i));
+    fs::create_directories(RecordingsDirectory(program));
+    if (i != 1) Write("p" + std::to_string(i) + "/recordings/index.txt", RecordingIndexLine(other, "x", 1) + indexes[i]);
+    uint64_t done = 0;
+    EXPECT_EQ(RecordingFor(program, piece, &done), i == 0 ? RecordingsDirectory(program) + "/good.flac" : "") << i;
+    EXPECT_EQ(RecordingFor(program, piece, &done).empty(), i != 0) << "asked again";
+    EXPECT_EQ(done, i == 0 ? 8000u : 0u);
+  }
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), long(std::size(indexes)) - 1) << err;
 }
 
 // Damage past the check at open (the same length, bytes changed inside) ends
