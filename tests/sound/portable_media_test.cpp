@@ -14,6 +14,7 @@
 #include "platform/base/exceptions.h"
 #include "platform/headless/recording_audio.h"
 #include "platform/sound/media_files.h"
+#include "platform/sound/midi_port.h"
 #include "platform/sound/sound_output.h"
 
 namespace tv {
@@ -159,6 +160,43 @@ TEST_F(PortableMedia, AFileThatCannotBePlayedIsNamedOnStderrOnce) {
   std::filesystem::remove_all(dir);
   EXPECT_EQ(err, "tarvolen: " + broken + ": The file is not a valid MIDI file.\n" + "tarvolen: " + big +
                      ": The file is too large to be played.\n");
+}
+
+// A piece sequenced to a MIDI port (Windows' midiOut) sends each event in the
+// block that holds its time, the tempo changing on the way, and is finished
+// once its end is rendered. Stop and Rewind silence every note.
+TEST(MidiPortSequence, EventsGoOutAtTheirFramesAndStopSilencesThePort) {
+  struct FakePort final : MidiPort {
+    void Send(uint32_t message) override { sent.push_back({now, message}); }
+    void Reset() override { sent.push_back({now, 0}); }
+    uint64_t now = 0;
+    std::vector<std::pair<uint64_t, uint32_t>> sent;  // 0 for all notes off
+  } port;
+  // 96 ticks a quarter: a note at 120 beats a minute, the tempo doubled at
+  // the first beat, its end two faster beats on, each with its own delta.
+  std::vector<uint8_t> piece = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96, 'M', 'T', 'r', 'k', 0, 0, 0, 26,
+                                0x00, 0xC0, 0x05, 0x00, 0x90, 0x3C, 0x64, 0x60, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90,
+                                0x00, 0x80, 0x3C, 0x40, 0x60, 0x91, 0x40, 0x50, 0x60, 0xFF, 0x2F, 0x00};
+  uint32_t ms = 0;
+  ASSERT_EQ(ParseMidi(piece, ms), FileCheck::Ok);
+  auto sequence = SequenceOnPort(port, piece, 44100);
+  ASSERT_TRUE(sequence);
+  std::vector<float> heard(2 * 22051, 0.0f);  // the port sounds the notes; the output stays silent
+  sequence->Start();
+  for (; port.now < 50000 && !sequence->Finished(); ++port.now) sequence->RenderInto(heard.data(), 1);
+  using Sent = std::vector<std::pair<uint64_t, uint32_t>>;
+  EXPECT_EQ(port.sent, (Sent{{0, 0x05C0}, {0, 0x643C90}, {22050, 0x403C80}, {33075, 0x504091}}));
+  EXPECT_EQ(port.now, 44101u) << "finished with the block that holds its end";
+  sequence->Stop();
+  EXPECT_EQ(port.sent.back(), std::make_pair(uint64_t(44101), 0u));
+  ASSERT_TRUE(sequence->Rewind());
+  EXPECT_FALSE(sequence->Finished());
+  port.sent.clear();
+  sequence->Start();
+  sequence->RenderInto(heard.data(), 22051);
+  EXPECT_EQ(port.sent.size(), 3u) << "from its top again, in one block";
+  EXPECT_EQ(heard, std::vector<float>(2 * 22051, 0.0f));
+  EXPECT_FALSE(SequenceOnPort(port, std::vector<uint8_t>(piece.begin(), piece.end() - 1), 44100));
 }
 
 }  // namespace
