@@ -95,4 +95,8 @@ MidiPort* Win32Sound::Midi() {
   return midi_.get();
 }
 
+std::unique_ptr<MediaControl> MakeWin32MediaControl(Win32Sound& sound, MediaPostSink post) {
+  return std::make_unique<Win32MediaControl>(sound, std::move(post));
+}
+
 }  // namespace tv
