@@ -18,6 +18,7 @@
 #include "platform/sound/media_player.h"
 #include "platform/sound/recorded_music.h"
 #include "platform/sound/recording_index.h"
+#include "tests/support/pcm_reference.h"
 #include "tests/support/sound_on_sdl.h"
 #include "platform/fluidsynth/synth.h"
 
@@ -72,6 +73,16 @@ TEST(RecordedMusic, EveryPieceBesideTheProgramPlaysAsTheSynthesiserRendersIt) {
     EXPECT_TRUE(std::all_of(heard.begin() + long(fresh.size()), heard.end(), [](float v) { return v == 0.0f; }));
     EXPECT_TRUE(recorded->Finished());
   }
+}
+
+// The samples the Windows build's decoders are held to (tests/win32/sound_test.cpp)
+// are the ones this build hears.
+TEST(RecordedMusic, TheWindowsBuildsReferenceIsWhatThisBuildHears) {
+  const std::string tests = std::string(TARVOLEN_CORPUS_DIR) + "/../..";
+  const auto references = test::PcmReferences(tests);
+  ASSERT_EQ(references.size(), 2u);
+  for (const auto& [file, reference] : references)
+    EXPECT_EQ(test::PcmHash(test::HeardPcm(tests + "/" + file, reference.frames)), reference.hash) << file;
 }
 
 // The game's own live path (one synthesiser for the run, whatever it played

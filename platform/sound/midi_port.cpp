@@ -101,7 +101,8 @@ class PortSequence final : public MidiRenderer {
   void RenderInto(float*, int frames) override {
     if (!playing_ || frames <= 0) return;
     position_ += uint64_t(frames);
-    for (; next_ < events_.size() && events_[next_].frame < position_; ++next_) port_.Send(events_[next_].message);
+    for (; next_ < events_.size() && events_[next_].frame < position_; ++next_)
+      port_.Send(events_[next_].message);
   }
 
  private:

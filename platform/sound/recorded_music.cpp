@@ -77,7 +77,8 @@ std::unique_ptr<RecordedPiece> RecordedPiece::Open(const std::string& path, int 
   if (!head.flac || head.channels != 2 || head.rate != rate || head.frames == 0) return nullptr;
   unsigned long long done = 0;
   char extra = 0;
-  if (std::sscanf(head.comment.c_str(), "done=%llu%c", &done, &extra) != 1 || done > head.frames) return nullptr;
+  if (std::sscanf(head.comment.c_str(), "done=%llu%c", &done, &extra) != 1 || done > head.frames)
+    return nullptr;
   // The header promises the length; a copy cut short keeps it. Its last frame
   // decoded proves the rest is there (docs/performance.md has the cost). The
   // decoder's buffers are thus made here, not on the audio thread.
@@ -128,7 +129,8 @@ void RecordedPiece::RenderInto(float* out, int frames) {
     if (!file_->Rewind()) BreakOff("it does not go back to its start");
   }
   while (playing_ && frames > 0 && position_ < frames_) {
-    const int want = int(std::min<uint64_t>(uint64_t(std::min(frames, RecordingFile::kMaxRead)), frames_ - position_));
+    const int want =
+        int(std::min<uint64_t>(uint64_t(std::min(frames, RecordingFile::kMaxRead)), frames_ - position_));
     const int got = file_->Read(scratch_.data(), want);
     for (int i = 0; i < 2 * got; ++i) out[i] += scratch_[size_t(i)];
     out += 2 * got;

@@ -107,7 +107,9 @@ class SndFileRecording final : public RecordingFile {
            sf_error(sf_) == SF_ERR_NO_ERROR && Rewind();
   }
   bool Rewind() override { return sf_seek(sf_, 0, SEEK_SET) == 0; }
-  int Read(float* out, int frames) override { return int(std::max<sf_count_t>(sf_readf_float(sf_, out, frames), 0)); }
+  int Read(float* out, int frames) override {
+    return int(std::max<sf_count_t>(sf_readf_float(sf_, out, frames), 0));
+  }
   const char* Damage() const override {
     return sf_error(sf_) != SF_ERR_NO_ERROR ? sf_strerror(sf_) : nullptr;
   }

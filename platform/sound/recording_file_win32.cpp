@@ -19,13 +19,19 @@ namespace {
 
 constexpr uint64_t kTicksPerSecond = 10'000'000;  // Media Foundation's time is in 100 ns
 constexpr uint32_t kMaxMetadata = 1 << 20;        // the build writes a few hundred bytes
+// How far the end the samples' times reach may lie from the promised end. A
+// copy cut short loses whole FLAC blocks (4096 frames each), which no
+// decoder's rounding of the times comes near.
+constexpr uint64_t kEndSlack = 64;
 
 uint32_t Be(const uint8_t* p, int bytes) {
   uint32_t v = 0;
   for (int i = 0; i < bytes; ++i) v = v << 8 | p[i];
   return v;
 }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 // The first "comment" entry of a FLAC Vorbis comment block, as libsndfile takes it.
 void ReadComment(const std::vector<uint8_t>& block, std::string& comment) {
@@ -88,7 +94,8 @@ bool ReadHead(const ReadOnlyFile& file, RecordingHead& head, int& bits) {
 
 std::string ErrorText(const char* what, HRESULT hr) {
   char text[96];
-  std::snprintf(text, sizeof text, "%s (Media Foundation error 0x%08lx)", what, static_cast<unsigned long>(hr));
+  std::snprintf(text, sizeof text, "%s (Media Foundation error 0x%08lx)", what,
+                static_cast<unsigned long>(hr));
   return text;
 }
 
@@ -144,7 +151,8 @@ class MediaFoundationRecording final : public RecordingFile {
     if (SUCCEEDED(hr)) hr = want.p->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
     if (SUCCEEDED(hr)) hr = want.p->SetGUID(MF_MT_SUBTYPE, MFAudioFormat_PCM);
     if (SUCCEEDED(hr)) hr = want.p->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, 16);
-    if (SUCCEEDED(hr)) hr = reader_->SetCurrentMediaType(DWORD(MF_SOURCE_READER_FIRST_AUDIO_STREAM), nullptr, want.p);
+    if (SUCCEEDED(hr))
+      hr = reader_->SetCurrentMediaType(DWORD(MF_SOURCE_READER_FIRST_AUDIO_STREAM), nullptr, want.p);
     if (SUCCEEDED(hr)) hr = reader_->GetCurrentMediaType(DWORD(MF_SOURCE_READER_FIRST_AUDIO_STREAM), &got.p);
     UINT32 channels = 0, rate = 0, sampleBits = 0;
     if (SUCCEEDED(hr)) hr = got.p->GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &channels);
@@ -162,7 +170,7 @@ class MediaFoundationRecording final : public RecordingFile {
   // The reader is sent to the last frame's time and decodes to the end. The
   // frame is not picked out by the samples' times: after a seek, Wine's
   // reader labels them a frame late and starts a frame early. The end the
-  // last sample reaches, within a frame, is what tells a whole file.
+  // last sample reaches, near the promised one, is what tells a whole file.
   bool LastFrameDecodes() override {
     if (!reader_ || !SetPosition(head_.frames - 1)) return false;
     uint64_t end = 0;
@@ -172,7 +180,7 @@ class MediaFoundationRecording final : public RecordingFile {
       end = sampleEnd_;
       taken_ = pending_.size() / 2;
     }
-    const bool whole = decoded && !damage_ && end + 1 >= head_.frames && end <= head_.frames + 1;
+    const bool whole = decoded && !damage_ && end + kEndSlack >= head_.frames && end <= head_.frames + kEndSlack;
     return whole && Rewind();
   }
 
@@ -202,8 +210,8 @@ class MediaFoundationRecording final : public RecordingFile {
       DWORD flags = 0;
       LONGLONG time = 0;
       Released<IMFSample> sample;
-      const HRESULT hr =
-          reader_->ReadSample(DWORD(MF_SOURCE_READER_FIRST_AUDIO_STREAM), 0, nullptr, &flags, &time, &sample.p);
+      const HRESULT hr = reader_->ReadSample(DWORD(MF_SOURCE_READER_FIRST_AUDIO_STREAM), 0, nullptr, &flags,
+                                             &time, &sample.p);
       if (FAILED(hr) || (flags & MF_SOURCE_READERF_ERROR)) {
         damage_ = "Media Foundation cannot decode it";
         return false;
@@ -213,15 +221,17 @@ class MediaFoundationRecording final : public RecordingFile {
       Released<IMFMediaBuffer> buffer;
       BYTE* bytes = nullptr;
       DWORD length = 0;
-      if (FAILED(sample.p->ConvertToContiguousBuffer(&buffer.p)) || FAILED(buffer.p->Lock(&bytes, nullptr, &length))) {
+      if (FAILED(sample.p->ConvertToContiguousBuffer(&buffer.p)) ||
+          FAILED(buffer.p->Lock(&bytes, nullptr, &length))) {
         damage_ = "Media Foundation cannot decode it";
         return false;
       }
       pending_.resize(length / 4 * 2);
       std::memcpy(pending_.data(), bytes, pending_.size() * sizeof(int16_t));
       buffer.p->Unlock();
-      const uint64_t start = (uint64_t(std::max<LONGLONG>(time, 0)) * uint64_t(head_.rate) + kTicksPerSecond / 2) /
-                             kTicksPerSecond;
+      const uint64_t start =
+          (uint64_t(std::max<LONGLONG>(time, 0)) * uint64_t(head_.rate) + kTicksPerSecond / 2) /
+          kTicksPerSecond;
       sampleEnd_ = start + pending_.size() / 2;
     }
     return true;

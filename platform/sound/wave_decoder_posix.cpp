@@ -36,7 +36,8 @@ sf_count_t MemoryTell(void* p) { return static_cast<Memory*>(p)->at; }
 
 bool IsWave(int format) {
   const int major = format & SF_FORMAT_TYPEMASK;
-  return major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64 || major == SF_FORMAT_W64;
+  return major == SF_FORMAT_WAV || major == SF_FORMAT_WAVEX || major == SF_FORMAT_RF64 ||
+         major == SF_FORMAT_W64;
 }
 
 class SndFileWave final : public WaveDecoder {

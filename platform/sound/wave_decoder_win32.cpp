@@ -21,7 +21,8 @@ constexpr size_t kFormatHead = 16;
 constexpr size_t kExtensibleSize = 40;
 constexpr size_t kMaxFormatBytes = 1024;
 // The tail every WAVEFORMATEXTENSIBLE sub-format GUID of a plain tag shares.
-constexpr uint8_t kSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+constexpr uint8_t kSubFormatTail[12] = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00,
+                                        0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
 
 uint32_t Le(const uint8_t* p, int bytes) {
   uint32_t v = 0;
@@ -150,8 +151,8 @@ class AcmWave final : public WaveDecoder {
     // Whole blocks only: a codec takes no part of one.
     size_ = size / from->nBlockAlign * from->nBlockAlign;
     DWORD most = 0;
-    if (size_ > 0 && (size_ > MAXDWORD ||
-                      ::acmStreamSize(stream_, DWORD(size_), &most, ACM_STREAMSIZEF_SOURCE) != MMSYSERR_NOERROR))
+    if (size_ > 0 && (size_ > MAXDWORD || ::acmStreamSize(stream_, DWORD(size_), &most,
+                                                          ACM_STREAMSIZEF_SOURCE) != MMSYSERR_NOERROR))
       return false;
     format_ = {to_.nChannels, int(to_.nSamplesPerSec), int64_t(most / to_.nBlockAlign)};
     return true;
@@ -198,7 +199,8 @@ std::unique_ptr<WaveDecoder> OpenWaveDecoder(const std::vector<uint8_t>& bytes) 
   uint32_t tag = Le(f, 2);
   const int channels = int(Le(f + 2, 2)), rate = int(Le(f + 4, 4)), bits = int(Le(f + 14, 2));
   if (tag == WAVE_FORMAT_EXTENSIBLE) {
-    if (chunks.format.size() < kExtensibleSize || std::memcmp(f + 28, kSubFormatTail, sizeof kSubFormatTail) != 0)
+    if (chunks.format.size() < kExtensibleSize ||
+        std::memcmp(f + 28, kSubFormatTail, sizeof kSubFormatTail) != 0)
       return nullptr;
     tag = Le(f + 24, 4);
   }

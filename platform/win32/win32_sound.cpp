@@ -50,7 +50,9 @@ class Win32MediaControl final : public MediaControl {
       : sound_(sound),
         layer_(MakeMediaControl(
             sound.device.Mixer(),
-            [&sound](std::vector<uint8_t> piece, MidiMissing& missing) { return MakeRenderer(sound, piece, missing); },
+            [&sound](std::vector<uint8_t> piece, MidiMissing& missing) {
+              return MakeRenderer(sound, piece, missing);
+            },
             std::move(post))) {
     ++sound_.layers;
   }
@@ -73,7 +75,9 @@ class Win32MediaControl final : public MediaControl {
 
 Win32Sound::Win32Sound(std::unique_ptr<AudioOutput> output) : device(std::move(output)) {}
 
-Win32Sound::~Win32Sound() { Require(layers.load() == 0, "a media control layer outlives the sound it plays on"); }
+Win32Sound::~Win32Sound() {
+  Require(layers.load() == 0, "a media control layer outlives the sound it plays on");
+}
 
 bool Win32Sound::Recordings() {
   std::call_once(mediaFoundationHeld_, [this] {
@@ -89,8 +93,10 @@ MidiPort* Win32Sound::Midi() {
   std::call_once(midiOpened_, [this] {
     std::string why;
     midi_ = Win32MidiPort::Open(why);
-    if (!midi_) std::fprintf(stderr, "tarvolen: cannot open a MIDI output (%s); music without its recording is silent\n",
-                             why.c_str());
+    if (!midi_)
+      std::fprintf(stderr,
+                   "tarvolen: cannot open a MIDI output (%s); music without its recording is silent\n",
+                   why.c_str());
   });
   return midi_.get();
 }
