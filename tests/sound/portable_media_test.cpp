@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -147,8 +148,9 @@ TEST_F(PortableMedia, ASeekThatFailsStillNoticesThePlayItStopped) {
 // The game drops a file it cannot play and goes on silent; stderr names it
 // with the layer's text, once however often the game opens it again.
 TEST_F(PortableMedia, AFileThatCannotBePlayedIsNamedOnStderrOnce) {
-  char dir[] = "/tmp/tarvolen-unplayable-XXXXXX";
-  ASSERT_TRUE(mkdtemp(dir));
+  // A folder of its own (mkdtemp is not on every system this test runs on).
+  const std::string dir = ::testing::TempDir() + "tarvolen-unplayable-" + std::to_string(std::random_device{}());
+  ASSERT_TRUE(std::filesystem::create_directories(dir));
   const std::string broken = std::string(dir) + "/0.mid", big = std::string(dir) + "/hit.wav";
   std::ofstream(broken) << "MThd and no more";
   std::ofstream(big).close();
