@@ -21,6 +21,7 @@ struct GdiFont {
   bool bitmap = false;         // a raster face: its strike as it stands, never smoothed
   bool syntheticBold = false;  // raster bold: drawn twice, one pixel apart
   int cell = 0;                // the mask's height: the face's ascent and descent
+  int ascent = 0;
 };
 
 class GdiTextRenderer : public TextRenderer {
@@ -43,42 +44,34 @@ class GdiTextRenderer : public TextRenderer {
     // renderer maps them (an undefined byte draws U+FFFD there too).
     const std::wstring wide = Wide(Cp1252ToUtf8(text));
     ::SelectObject(dc_, f.font);
+    if (!f.bitmap) return RenderOutline(f, wide);
     TextMask m;
     m.height = f.cell;
     const int n = int(wide.size());
-    std::vector<INT> dx;
-    if (n > 0 && f.bitmap) {
-      // The strike's own advances, each widened by one for bold, plus one
-      // pixel of overhang for the line: the Linux renderer's bold, and what
-      // the layout's "Turn:" (31 pixels) is placed by.
-      std::vector<INT> ends(size_t(n), 0);
-      SIZE size{};
-      if (::GetTextExtentExPointW(dc_, wide.c_str(), n, 0, nullptr, ends.data(), &size)) {
-        const int extra = f.syntheticBold ? 1 : 0;
-        dx.resize(size_t(n));
-        int x = 0;
-        for (int i = 0; i < n; ++i) {
-          dx[size_t(i)] = ends[size_t(i)] - (i ? ends[size_t(i) - 1] : 0) + extra;
-          x += dx[size_t(i)];
-        }
-        m.width = x + extra;
-      }
-    } else if (n > 0) {
-      SIZE size{};
-      if (::GetTextExtentPoint32W(dc_, wide.c_str(), n, &size)) m.width = size.cx;
+    // The strike's own advances, each widened by one for bold, plus one pixel
+    // of overhang for the line: the Linux renderer's bold, and what the
+    // layout's "Turn:" (31 pixels) is placed by.
+    std::vector<INT> dx(size_t(n), 0);
+    SIZE size{};
+    if (n > 0 && ::GetTextExtentExPointW(dc_, wide.c_str(), n, 0, nullptr, dx.data(), &size)) {
+      const int extra = f.syntheticBold ? 1 : 0;
+      for (int i = n - 1; i > 0; --i) dx[size_t(i)] -= dx[size_t(i) - 1];
+      for (INT& advance : dx) advance += extra;
+      for (INT advance : dx) m.width += advance;
+      m.width += extra;
     }
     m.alpha.assign(size_t(m.width) * size_t(m.height), 0);
     if (m.width <= 0 || m.height <= 0 || !Canvas(m.width, m.height)) return m;
 
     std::fill(pixels_, pixels_ + size_t(canvasWidth_) * size_t(canvasHeight_), 0u);
     RECT clip{0, 0, m.width, m.height};
-    const INT* spacing = dx.empty() ? nullptr : dx.data();
+    const INT* spacing = dx.data();
     ::ExtTextOutW(dc_, 0, 0, ETO_CLIPPED, &clip, wide.c_str(), UINT(n), spacing);
     if (f.syntheticBold) ::ExtTextOutW(dc_, 1, 0, ETO_CLIPPED, &clip, wide.c_str(), UINT(n), spacing);
     ::GdiFlush();  // the pixels are read straight from the section
     for (int y = 0; y < m.height; ++y)
       for (int x = 0; x < m.width; ++x) {
-        // White on black: any channel is the coverage; smoothing is grey, never coloured.
+        // White on black: any channel is the coverage.
         const uint32_t p = pixels_[size_t(y) * size_t(canvasWidth_) + size_t(x)];
         m.alpha[size_t(y) * size_t(m.width) + size_t(x)] = uint8_t(std::max({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}));
       }
@@ -87,6 +80,46 @@ class GdiTextRenderer : public TextRenderer {
 
  private:
   using Key = std::tuple<std::string, int, bool>;
+
+  // Outline faces glyph by glyph in 65 levels of grey, at the pens GDI's own
+  // layout gives. Drawn with ExtTextOutW, Windows' smoothing follows the
+  // face's wishes, and Verdana asks for none below 12 pixels: the caption
+  // would come out jagged where the Linux program smooths it.
+  TextMask RenderOutline(const GdiFont& f, const std::wstring& wide) {
+    TextMask m;
+    m.height = f.cell;
+    const int n = int(wide.size());
+    std::vector<INT> ends(size_t(n), 0);
+    SIZE size{};
+    if (n > 0 && ::GetTextExtentExPointW(dc_, wide.c_str(), n, 0, nullptr, ends.data(), &size)) m.width = size.cx;
+    m.alpha.assign(size_t(m.width) * size_t(m.height), 0);
+    if (m.width <= 0 || m.height <= 0) return m;
+    const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+    std::vector<uint8_t> glyph;
+    for (int i = 0; i < n; ++i) {
+      GLYPHMETRICS gm{};
+      const DWORD bytes = ::GetGlyphOutlineW(dc_, wide[size_t(i)], GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
+      if (bytes == GDI_ERROR || bytes == 0) continue;  // a space, or nothing to draw
+      glyph.assign(bytes, 0);
+      if (::GetGlyphOutlineW(dc_, wide[size_t(i)], GGO_GRAY8_BITMAP, &gm, bytes, glyph.data(), &identity) == GDI_ERROR)
+        continue;
+      const int pitch = int((gm.gmBlackBoxX + 3) & ~3u);  // rows are DWORD-aligned
+      const int left = (i ? ends[size_t(i) - 1] : 0) + gm.gmptGlyphOrigin.x;
+      const int top = f.ascent - gm.gmptGlyphOrigin.y;
+      for (int y = 0; y < int(gm.gmBlackBoxY); ++y) {
+        const int ty = top + y;
+        if (ty < 0 || ty >= m.height || size_t(y) * size_t(pitch) + gm.gmBlackBoxX > glyph.size()) continue;
+        for (int x = 0; x < int(gm.gmBlackBoxX); ++x) {
+          const int tx = left + x;
+          if (tx < 0 || tx >= m.width) continue;
+          const int level = std::min<int>(glyph[size_t(y) * size_t(pitch) + size_t(x)], 64);
+          uint8_t& dst = m.alpha[size_t(ty) * size_t(m.width) + size_t(tx)];
+          dst = std::max(dst, uint8_t((level * 255 + 32) / 64));  // overlapping glyphs: the darker ink
+        }
+      }
+    }
+    return m;
+  }
 
   static int RequestedHeight(const FontSpec& wanted) {
     int h = wanted.height == 0 ? -11 : wanted.height;  // 0: the default size
@@ -127,6 +160,7 @@ class GdiTextRenderer : public TextRenderer {
       return GdiFont{};
     }
     f.cell = tm.tmHeight;
+    f.ascent = tm.tmAscent;
     // Whatever the mapper found is what is drawn: a raster face stays unsmoothed.
     f.bitmap = !(tm.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR));
     f.syntheticBold = f.bitmap && wanted.bold && tm.tmWeight < FW_BOLD;
