@@ -67,6 +67,7 @@ class WaveOutOutput final : public AudioOutput {
     }
     mix_ = std::move(mix);
     stop_ = false;
+    lost_ = false;
     thread_ = std::thread([this] { Play(); });
     return true;
   }
@@ -114,9 +115,22 @@ class WaveOutOutput final : public AudioOutput {
     float* out = reinterpret_cast<float*>(h.lpData);
     std::fill(out, out + size_t(frames_) * size_t(channels_), 0.0f);
     const bool more = mix_(out, frames_);
-    h.dwFlags &= ~DWORD(WHDR_DONE);
-    ::waveOutWrite(device_, &h, sizeof h);
+    if (::waveOutWrite(device_, &h, sizeof h) != MMSYSERR_NOERROR) lost_ = true;
     return more;
+  }
+
+  // The device went away as it played (a headset pulled out): the mix is still
+  // pulled at the device's pace, unheard, until it lets the output go, so the
+  // next sound starts it again on whatever device is there then.
+  void PullUnheard(bool more) {
+    static std::once_flag told;
+    std::call_once(told, [] { std::fprintf(stderr, "tarvolen: the sound device went away\n"); });
+    std::vector<float> scratch(size_t(frames_) * size_t(channels_));
+    while (more && !stop_) {
+      ::WaitForSingleObject(event_, 1000 / kBuffersPerSecond);
+      std::fill(scratch.begin(), scratch.end(), 0.0f);
+      more = mix_(scratch.data(), frames_);
+    }
   }
 
   // The audio thread: wakes when the device hands a buffer back (or Stop
@@ -130,11 +144,11 @@ class WaveOutOutput final : public AudioOutput {
     // The device starts with every buffer queued, not with the first alone:
     // started on one, it ran dry before the next came and lost the sound's start.
     ::waveOutPause(device_);
-    for (; queued < kBuffers && more; ++queued) more = Refill(queued);
+    for (; queued < kBuffers && more && !lost_; ++queued) more = Refill(queued);
     ::waveOutRestart(device_);
-    while (!stop_ && queued > 0) {
+    while (!stop_ && queued > 0 && !lost_) {
       ::WaitForSingleObject(event_, INFINITE);
-      while (!stop_ && queued > 0 && (headers_[size_t(next)].dwFlags & WHDR_DONE)) {
+      while (!stop_ && queued > 0 && !lost_ && (headers_[size_t(next)].dwFlags & WHDR_DONE)) {
         --queued;
         if (more) {
           more = Refill(next);
@@ -143,6 +157,7 @@ class WaveOutOutput final : public AudioOutput {
         next = (next + 1) % kBuffers;
       }
     }
+    if (lost_) PullUnheard(more);
     ::waveOutReset(device_);  // hands back whatever is still queued at once
     for (WAVEHDR& h : headers_) ::waveOutUnprepareHeader(device_, &h, sizeof h);
     ::waveOutClose(device_);
@@ -154,6 +169,7 @@ class WaveOutOutput final : public AudioOutput {
   HWAVEOUT device_ = nullptr;
   std::thread thread_;
   std::atomic<bool> stop_{false};
+  bool lost_ = false;  // a buffer was refused: the device is gone (the thread's alone)
   AudioMix mix_;
   int channels_ = 2;
   int frames_ = 0;
