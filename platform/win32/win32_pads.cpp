@@ -12,10 +12,14 @@ struct ButtonInput {
   PadInput input;
 };
 constexpr ButtonInput kButtons[] = {
-    {XINPUT_GAMEPAD_DPAD_UP, PadInput::DpadUp},       {XINPUT_GAMEPAD_DPAD_DOWN, PadInput::DpadDown},
-    {XINPUT_GAMEPAD_DPAD_LEFT, PadInput::DpadLeft},   {XINPUT_GAMEPAD_DPAD_RIGHT, PadInput::DpadRight},
-    {XINPUT_GAMEPAD_A, PadInput::South},              {XINPUT_GAMEPAD_X, PadInput::West},
-    {XINPUT_GAMEPAD_B, PadInput::East},               {XINPUT_GAMEPAD_BACK, PadInput::Back},
+    {XINPUT_GAMEPAD_DPAD_UP, PadInput::DpadUp},
+    {XINPUT_GAMEPAD_DPAD_DOWN, PadInput::DpadDown},
+    {XINPUT_GAMEPAD_DPAD_LEFT, PadInput::DpadLeft},
+    {XINPUT_GAMEPAD_DPAD_RIGHT, PadInput::DpadRight},
+    {XINPUT_GAMEPAD_A, PadInput::South},
+    {XINPUT_GAMEPAD_X, PadInput::West},
+    {XINPUT_GAMEPAD_B, PadInput::East},
+    {XINPUT_GAMEPAD_BACK, PadInput::Back},
     {XINPUT_GAMEPAD_START, PadInput::Start},
 };
 
@@ -29,12 +33,14 @@ int StickY(SHORT y) { return -std::max<int>(-32767, y); }
 
 }  // namespace
 
-void TellPadChanges(PadKeys& keys, int pad, const XINPUT_GAMEPAD& before, const XINPUT_GAMEPAD& now, uint64_t nowMs,
-                    bool boxOpen) {
+void TellPadChanges(PadKeys& keys, int pad, const XINPUT_GAMEPAD& before, const XINPUT_GAMEPAD& now,
+                    uint64_t nowMs, bool boxOpen) {
   for (const ButtonInput& b : kButtons)
-    if ((before.wButtons ^ now.wButtons) & b.bit) keys.Report(pad, b.input, (now.wButtons & b.bit) ? 1 : 0, nowMs, boxOpen);
+    if ((before.wButtons ^ now.wButtons) & b.bit)
+      keys.Report(pad, b.input, (now.wButtons & b.bit) ? 1 : 0, nowMs, boxOpen);
   if (before.sThumbLX != now.sThumbLX) keys.Report(pad, PadInput::StickX, now.sThumbLX, nowMs, boxOpen);
-  if (before.sThumbLY != now.sThumbLY) keys.Report(pad, PadInput::StickY, StickY(now.sThumbLY), nowMs, boxOpen);
+  if (before.sThumbLY != now.sThumbLY)
+    keys.Report(pad, PadInput::StickY, StickY(now.sThumbLY), nowMs, boxOpen);
 }
 
 XInputPads::XInputPads() = default;

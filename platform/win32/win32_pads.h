@@ -13,8 +13,8 @@ namespace tv {
 // Tells `keys` what pad `pad` changed between two of its states: the D-pad,
 // A (South), X (West), B (East), Back, Start and the left stick, as SDL's
 // controllers report them on Linux (the stick's Y down positive).
-void TellPadChanges(PadKeys& keys, int pad, const XINPUT_GAMEPAD& before, const XINPUT_GAMEPAD& now, uint64_t nowMs,
-                    bool boxOpen);
+void TellPadChanges(PadKeys& keys, int pad, const XINPUT_GAMEPAD& before, const XINPUT_GAMEPAD& now,
+                    uint64_t nowMs, bool boxOpen);
 
 // XInput's four pads, read by the backend's loop. XInput is loaded at the first
 // look for pads; without it there are none, said once on stderr. Without a pad

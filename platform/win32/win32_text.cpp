@@ -18,7 +18,7 @@ constexpr int kMaxHeight = 400;  // a sane bound on what a caller may ask for, a
 
 struct GdiFont {
   HFONT font = nullptr;
-  bool bitmap = false;         // a raster face: its strike as it stands, never smoothed
+  bool bitmap = false;         // not TrueType: drawn by GDI as it stands, never smoothed
   bool syntheticBold = false;  // raster bold: drawn twice, one pixel apart
   int cell = 0;                // the mask's height: the face's ascent and descent
   int ascent = 0;
@@ -73,7 +73,8 @@ class GdiTextRenderer : public TextRenderer {
       for (int x = 0; x < m.width; ++x) {
         // White on black: any channel is the coverage.
         const uint32_t p = pixels_[size_t(y) * size_t(canvasWidth_) + size_t(x)];
-        m.alpha[size_t(y) * size_t(m.width) + size_t(x)] = uint8_t(std::max({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}));
+        m.alpha[size_t(y) * size_t(m.width) + size_t(x)] =
+            uint8_t(std::max({p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF}));
       }
     return m;
   }
@@ -91,17 +92,20 @@ class GdiTextRenderer : public TextRenderer {
     const int n = int(wide.size());
     std::vector<INT> ends(size_t(n), 0);
     SIZE size{};
-    if (n > 0 && ::GetTextExtentExPointW(dc_, wide.c_str(), n, 0, nullptr, ends.data(), &size)) m.width = size.cx;
+    if (n > 0 && ::GetTextExtentExPointW(dc_, wide.c_str(), n, 0, nullptr, ends.data(), &size))
+      m.width = size.cx;
     m.alpha.assign(size_t(m.width) * size_t(m.height), 0);
     if (m.width <= 0 || m.height <= 0) return m;
     const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
     std::vector<uint8_t> glyph;
     for (int i = 0; i < n; ++i) {
       GLYPHMETRICS gm{};
-      const DWORD bytes = ::GetGlyphOutlineW(dc_, wide[size_t(i)], GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
+      const DWORD bytes =
+          ::GetGlyphOutlineW(dc_, wide[size_t(i)], GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
       if (bytes == GDI_ERROR || bytes == 0) continue;  // a space, or nothing to draw
       glyph.assign(bytes, 0);
-      if (::GetGlyphOutlineW(dc_, wide[size_t(i)], GGO_GRAY8_BITMAP, &gm, bytes, glyph.data(), &identity) == GDI_ERROR)
+      if (::GetGlyphOutlineW(dc_, wide[size_t(i)], GGO_GRAY8_BITMAP, &gm, bytes, glyph.data(), &identity) ==
+          GDI_ERROR)
         continue;
       const int pitch = int((gm.gmBlackBoxX + 3) & ~3u);  // rows are DWORD-aligned
       const int left = (i ? ends[size_t(i) - 1] : 0) + gm.gmptGlyphOrigin.x;
@@ -133,7 +137,8 @@ class GdiTextRenderer : public TextRenderer {
     GdiFont f = dc_ ? Open(wanted) : GdiFont{};
     if (!f.font && !warned_) {
       warned_ = true;
-      std::fprintf(stderr, "tarvolen: no usable font for \"%s\"; text is drawn as boxes\n", wanted.face.c_str());
+      std::fprintf(stderr, "tarvolen: no usable font for \"%s\"; text is drawn as boxes\n",
+                   wanted.face.c_str());
     }
     return fonts_.emplace(key, f).first->second;
   }
@@ -150,8 +155,9 @@ class GdiTextRenderer : public TextRenderer {
     const int weight = wanted.bold && !f.bitmap ? FW_BOLD : FW_NORMAL;
     const DWORD precision = f.bitmap ? OUT_RASTER_PRECIS : OUT_TT_PRECIS;
     const DWORD quality = f.bitmap ? NONANTIALIASED_QUALITY : ANTIALIASED_QUALITY;
-    f.font = ::CreateFontW(RequestedHeight(wanted), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, precision,
-                           CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_DONTCARE, Wide(wanted.face).c_str());
+    f.font = ::CreateFontW(RequestedHeight(wanted), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           precision, CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_DONTCARE,
+                           Wide(wanted.face).c_str());
     if (!f.font) return f;
     ::SelectObject(dc_, f.font);
     TEXTMETRICW tm{};
@@ -161,8 +167,9 @@ class GdiTextRenderer : public TextRenderer {
     }
     f.cell = tm.tmHeight;
     f.ascent = tm.tmAscent;
-    // Whatever the mapper found is what is drawn: a raster face stays unsmoothed.
-    f.bitmap = !(tm.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR));
+    // Whatever the mapper found is what is drawn: a raster (or vector) face
+    // as GDI draws it, unsmoothed; only TrueType has grey glyphs to give.
+    f.bitmap = !(tm.tmPitchAndFamily & TMPF_TRUETYPE);
     f.syntheticBold = f.bitmap && wanted.bold && tm.tmWeight < FW_BOLD;
     return f;
   }
@@ -183,8 +190,10 @@ class GdiTextRenderer : public TextRenderer {
     HBITMAP bitmap = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap || !bits) return false;
     HGDIOBJ old = ::SelectObject(dc_, bitmap);
-    if (bitmap_) ::DeleteObject(bitmap_);
-    else oldBitmap_ = old;
+    if (bitmap_)
+      ::DeleteObject(bitmap_);
+    else
+      oldBitmap_ = old;
     bitmap_ = bitmap;
     pixels_ = static_cast<uint32_t*>(bits);
     canvasWidth_ = w;
@@ -208,7 +217,8 @@ class GdiTextRenderer : public TextRenderer {
       int x0 = int(i) * cw, x1 = x0 + cw - 2, y0 = m.height / 4, y1 = m.height - 2;
       for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x)
-          if (y == y0 || y == y1 || x == x0 || x == x1) m.alpha[size_t(y) * size_t(m.width) + size_t(x)] = 255;
+          if (y == y0 || y == y1 || x == x0 || x == x1)
+            m.alpha[size_t(y) * size_t(m.width) + size_t(x)] = 255;
     }
     return m;
   }

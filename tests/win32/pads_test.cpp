@@ -32,7 +32,8 @@ TEST(XInputPads, ButtonsAndTheLeftStickAreTheLinuxControllersKeys) {
       {{XINPUT_GAMEPAD_DPAD_DOWN | XINPUT_GAMEPAD_DPAD_RIGHT, 0, 0, 0, 0, 0, 0}, "+40 +39 -40 -39"},
       {{0, 0, 0, -32768, 32767, 0, 0}, "+37 +38 -37 -38"},
       {{0, 0, 0, 32767, -32768, 0, 0}, "+39 +40 -39 -40"},
-      {{XINPUT_GAMEPAD_Y | XINPUT_GAMEPAD_LEFT_SHOULDER | XINPUT_GAMEPAD_RIGHT_THUMB, 255, 255, 0, 0, 32767, 32767},
+      {{XINPUT_GAMEPAD_Y | XINPUT_GAMEPAD_LEFT_SHOULDER | XINPUT_GAMEPAD_RIGHT_THUMB, 255, 255, 0, 0, 32767,
+        32767},
        ""},
   };
   for (const auto& [held, want] : cases) {
