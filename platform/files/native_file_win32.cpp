@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -113,6 +114,13 @@ int WriteFileInPlace(const std::string& path, std::string_view bytes) {
   if (!::CloseHandle(h) && !error) error = LastErrno();
   return error;
 }
+
+std::FILE* OpenForWriting(const std::string& path) {
+  // "N": not inherited, as "e" is on Linux.
+  return ::_wfopen(Wide(path).c_str(), L"wbN");
+}
+
+int RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) ? 0 : LastErrno(); }
 
 int ReplaceFile(const std::string& from, const std::string& to) {
   // rename() on Windows refuses an existing target; this replaces it in one step.
