@@ -12,7 +12,8 @@ std::string DecodeJpeg(const uint8_t* data, size_t size, JpegPicture& picture, b
   if (!usable) return "the Windows Imaging Component cannot be loaded";
   // The backdrop is the one JPEG; a picture past 256 MB decoded is none of ours.
   WicPixels pixels;
-  if (const HRESULT hr = WicDecode(data, size, GUID_WICPixelFormat24bppRGB, 3, size_t(256) << 20, pixels); FAILED(hr))
+  if (const HRESULT hr = WicDecode(data, size, GUID_WICPixelFormat24bppRGB, 3, size_t(256) << 20, pixels);
+      FAILED(hr))
     return WicText(hr);
   picture.width = pixels.width;
   picture.height = pixels.height;

@@ -58,11 +58,14 @@ int ReadOnlyFile::Open(const std::string& path) {
   const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return LastErrno();
-  BY_HANDLE_FILE_INFORMATION info {};
+  BY_HANDLE_FILE_INFORMATION info{};
   int err = 0;
-  if (::GetFileType(h) != FILE_TYPE_DISK) err = EINVAL;
-  else if (!::GetFileInformationByHandle(h, &info)) err = LastErrno();
-  else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) err = EISDIR;
+  if (::GetFileType(h) != FILE_TYPE_DISK)
+    err = EINVAL;
+  else if (!::GetFileInformationByHandle(h, &info))
+    err = LastErrno();
+  else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    err = EISDIR;
   if (!err) {
     // The handle's owner from here on is the descriptor (its close closes the handle).
     fd_ = ::_open_osfhandle(intptr_t(h), _O_RDONLY | _O_BINARY);
@@ -84,7 +87,7 @@ int ReadOnlyFile::ReadAt(uint64_t offset, void* into, size_t n, size_t& got) con
     const uint64_t at = offset + got;
     if (at > uint64_t(std::numeric_limits<int64_t>::max())) return EINVAL;
     // The offset travels with the call, as pread's does: no shared file position to race on.
-    OVERLAPPED where {};
+    OVERLAPPED where{};
     where.Offset = DWORD(at);
     where.OffsetHigh = DWORD(at >> 32);
     const DWORD want = DWORD(std::min<size_t>(n - got, 1u << 30));
@@ -100,15 +103,17 @@ int ReadOnlyFile::ReadAt(uint64_t offset, void* into, size_t n, size_t& got) con
 }
 
 int WriteFileInPlace(const std::string& path, std::string_view bytes) {
-  const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return LastErrno();
   int error = 0;
   for (size_t done = 0; done < bytes.size() && !error;) {
     const DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 30));
     DWORD wrote = 0;
-    if (!::WriteFile(h, bytes.data() + done, want, &wrote, nullptr)) error = LastErrno();
-    else if (wrote == 0) error = EIO;
+    if (!::WriteFile(h, bytes.data() + done, want, &wrote, nullptr))
+      error = LastErrno();
+    else if (wrote == 0)
+      error = EIO;
     done += wrote;
   }
   if (!::CloseHandle(h) && !error) error = LastErrno();
@@ -124,7 +129,8 @@ int RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str(
 
 int ReplaceFile(const std::string& from, const std::string& to) {
   // rename() on Windows refuses an existing target; this replaces it in one step.
-  if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return LastErrno();
   return 0;
 }
@@ -141,19 +147,22 @@ int SyncFile(const std::string& path) {
 
 std::vector<FolderEntry> FolderEntries(const std::string& dir, std::string_view prefix) {
   std::vector<FolderEntry> entries;
-  WIN32_FIND_DATAW found {};
+  WIN32_FIND_DATAW found{};
   const HANDLE search = ::FindFirstFileExW(Wide(dir + "/*").c_str(), FindExInfoBasic, &found,
                                            FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (search == INVALID_HANDLE_VALUE) return entries;
-  FILETIME nowTime {};
+  FILETIME nowTime{};
   ::GetSystemTimeAsFileTime(&nowTime);
-  const auto ticks = [](const FILETIME& t) { return int64_t(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime); };
+  const auto ticks = [](const FILETIME& t) {
+    return int64_t(uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime);
+  };
   constexpr int64_t kTicksPerSecond = 10'000'000;  // FILETIME counts 100 ns
   do {
     const std::string name = Utf8(found.cFileName);
     if (name == "." || name == ".." || !name.starts_with(prefix)) continue;
     // Whole seconds, rounded down as on Linux, where the times are whole seconds already.
-    const int64_t now = ticks(nowTime) / kTicksPerSecond, written = ticks(found.ftLastWriteTime) / kTicksPerSecond;
+    const int64_t now = ticks(nowTime) / kTicksPerSecond,
+                  written = ticks(found.ftLastWriteTime) / kTicksPerSecond;
     entries.push_back({name, now - written});
   } while (::FindNextFileW(search, &found));
   ::FindClose(search);

@@ -21,6 +21,7 @@ namespace tv {
 // The system's own encoder (png_posix.cpp, png_win32.cpp), given a picture
 // SavePng has checked: `height` rows of `width` 0x??RRGGBB pixels, the top
 // byte the alpha when `alpha` is set; replaces the file whole (AtomicFile).
-[[nodiscard]] int WritePngFile(const std::string& path, int width, int height, const uint32_t* pixels, bool alpha);
+[[nodiscard]] int WritePngFile(const std::string& path, int width, int height, const uint32_t* pixels,
+                               bool alpha);
 
 }  // namespace tv

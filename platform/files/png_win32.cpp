@@ -64,7 +64,7 @@ HRESULT Encode(IWICImagingFactory* factory, int width, int height, const uint32_
   }
   if (SUCCEEDED(hr)) hr = frame->Commit();
   if (SUCCEEDED(hr)) hr = encoder->Commit();
-  STATSTG stat {};
+  STATSTG stat{};
   HGLOBAL block = nullptr;
   if (SUCCEEDED(hr)) hr = memory->Stat(&stat, STATFLAG_NONAME);
   if (SUCCEEDED(hr)) hr = ::GetHGlobalFromStream(memory.Get(), &block);
@@ -83,7 +83,8 @@ int WritePngFile(const std::string& path, int width, int height, const uint32_t*
   ComPtr<IWICImagingFactory> factory;
   if (FAILED(MakeWicFactory(factory))) return ENOSYS;
   std::string png;
-  if (const HRESULT hr = Encode(factory.Get(), width, height, pixels, alpha, png); FAILED(hr)) return ErrnoOfWic(hr);
+  if (const HRESULT hr = Encode(factory.Get(), width, height, pixels, alpha, png); FAILED(hr))
+    return ErrnoOfWic(hr);
   return WriteWholeFile(path, png);
 }
 

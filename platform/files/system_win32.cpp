@@ -19,8 +19,10 @@ namespace {
 // JoinPath) hold. A "\\?\" long-path prefix goes: it would not survive the slashes.
 std::string GamePath(std::wstring_view wide) {
   std::string path;
-  if (wide.starts_with(L"\\\\?\\UNC\\")) path = "//" + Utf8(wide.substr(8));  // \\?\UNC\server: //server
-  else path = Utf8(wide.starts_with(L"\\\\?\\") ? wide.substr(4) : wide);
+  if (wide.starts_with(L"\\\\?\\UNC\\"))
+    path = "//" + Utf8(wide.substr(8));  // \\?\UNC\server: //server
+  else
+    path = Utf8(wide.starts_with(L"\\\\?\\") ? wide.substr(4) : wide);
   for (char& c : path)
     if (c == '\\') c = '/';
   return path;
@@ -76,7 +78,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &n);
   if (!wide) return argc > 0 ? std::vector<std::string>(argv, argv + argc) : std::vector<std::string>{};
   std::vector<std::string> args;
-  for (int i = 0; i < n; ++i) args.push_back(Utf8(wide[i]));
+  for (int i = 0; i < n; ++i)
+    args.push_back(Utf8(wide[i]));
   ::LocalFree(wide);
   return args;
 }
@@ -101,7 +104,8 @@ int MakeDirectories(const std::string& dir) {
       if (int err = MakeDirectories(parent)) return err;
   }
   // The new folder takes its parent's access rules: under the profile, the player's alone.
-  if (!::CreateDirectoryW(Wide(dir).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return LastErrno();
+  if (!::CreateDirectoryW(Wide(dir).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+    return LastErrno();
   return 0;
 }
 
@@ -128,7 +132,8 @@ void ShellOpen(const std::string& target) {
   // "open" on the address itself: no command line is made, so nothing in it is interpreted.
   ::ShellExecuteW(nullptr, L"open", Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   if (SUCCEEDED(com)) ::CoUninitialize();
-  for (const OwnVariable& v : OwnVariables()) ::SetEnvironmentVariableW(v.name.c_str(), v.ours.c_str());
+  for (const OwnVariable& v : OwnVariables())
+    ::SetEnvironmentVariableW(v.name.c_str(), v.ours.c_str());
 }
 
 }  // namespace tv

@@ -33,7 +33,8 @@ HRESULT WicDecode(const uint8_t* data, size_t size, REFWICPixelFormatGUID format
   // WIC reads the bytes where they are and never writes them.
   if (SUCCEEDED(hr)) hr = stream->InitializeFromMemory(const_cast<BYTE*>(data), DWORD(size));
   if (SUCCEEDED(hr))
-    hr = factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put());
+    hr = factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                          decoder.Put());
   if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, frame.Put());
   UINT width = 0, height = 0;
   if (SUCCEEDED(hr)) hr = frame->GetSize(&width, &height);

@@ -27,14 +27,18 @@ std::string ReadWhole(const std::string& path) {
 
 std::vector<std::string> Names(const std::string& dir) {
   std::vector<std::string> names;
-  for (const FolderEntry& e : FolderEntries(dir, "")) names.push_back(e.name);
+  for (const FolderEntry& e : FolderEntries(dir, ""))
+    names.push_back(e.name);
   std::sort(names.begin(), names.end());
   return names;
 }
 
 TEST(WindowsFiles, BytesNamesAndReplacementsSurviveWindows) {
   // "Ünïcødé-ğ": letters no single ANSI code page holds.
-  const std::string dir = ::testing::TempDir() + "tarvolen-\xC3\x9Cn\xC3\xAF" "c\xC3\xB8" "d\xC3\xA9-\xC4\x9F";
+  const std::string dir = ::testing::TempDir() +
+                          "tarvolen-\xC3\x9Cn\xC3\xAF"
+                          "c\xC3\xB8"
+                          "d\xC3\xA9-\xC4\x9F";
   ASSERT_EQ(MakeDirectories(JoinPath(dir, "sub")), 0);
   ASSERT_EQ(MakeDirectories(dir), 0) << "an existing folder is no failure";
   const std::string file = JoinPath(dir, "s\xC3\xA9ttings.ini");
@@ -79,24 +83,30 @@ TEST(WindowsFiles, BytesNamesAndReplacementsSurviveWindows) {
     rgb.pixels[size_t(i)] = Pixel(i * 17) << 16 | Pixel(255 - i) << 8 | Pixel(i * 3 + 1);
     argb.pixels.push_back(uint32_t(i * 16) << 24 | rgb.pixels[size_t(i)]);
   }
-  const std::string png = JoinPath(dir, "p\xC3\xAF" "cture.png");
+  const std::string png = JoinPath(dir,
+                                   "p\xC3\xAF"
+                                   "cture.png");
   ASSERT_EQ(SavePng(rgb, png), 0);
   const std::string rgbFile = ReadWhole(png);
   ASSERT_EQ(SavePng(argb, png), 0);
   const std::string argbFile = ReadWhole(png);
   const ComThread com;
   WicPixels got;
-  ASSERT_EQ(WicDecode(reinterpret_cast<const uint8_t*>(rgbFile.data()), rgbFile.size(), GUID_WICPixelFormat24bppRGB,
-                      3, 1 << 20, got), S_OK);
+  ASSERT_EQ(WicDecode(reinterpret_cast<const uint8_t*>(rgbFile.data()), rgbFile.size(),
+                      GUID_WICPixelFormat24bppRGB, 3, 1 << 20, got),
+            S_OK);
   ASSERT_EQ(got.width * got.height, 15);
   for (size_t i = 0; i < 15; ++i)
-    EXPECT_EQ(Pixel(got.bytes[i * 3]) << 16 | Pixel(got.bytes[i * 3 + 1]) << 8 | got.bytes[i * 3 + 2], rgb.pixels[i]);
+    EXPECT_EQ(Pixel(got.bytes[i * 3]) << 16 | Pixel(got.bytes[i * 3 + 1]) << 8 | got.bytes[i * 3 + 2],
+              rgb.pixels[i]);
   ASSERT_EQ(WicDecode(reinterpret_cast<const uint8_t*>(argbFile.data()), argbFile.size(),
-                      GUID_WICPixelFormat32bppBGRA, 4, 1 << 20, got), S_OK);
+                      GUID_WICPixelFormat32bppBGRA, 4, 1 << 20, got),
+            S_OK);
   ASSERT_EQ(got.bytes.size(), 60u);
   for (size_t i = 0; i < 15; ++i)
     EXPECT_EQ(uint32_t(got.bytes[i * 4 + 3]) << 24 | uint32_t(got.bytes[i * 4 + 2]) << 16 |
-                  uint32_t(got.bytes[i * 4 + 1]) << 8 | got.bytes[i * 4], argb.pixels[i]);
+                  uint32_t(got.bytes[i * 4 + 1]) << 8 | got.bytes[i * 4],
+              argb.pixels[i]);
   EXPECT_EQ(SavePng(Bitmap(), png), EINVAL);
 
   removeFiles();
