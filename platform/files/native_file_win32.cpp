@@ -121,8 +121,23 @@ int WriteFileInPlace(const std::string& path, std::string_view bytes) {
 }
 
 std::FILE* OpenForWriting(const std::string& path) {
-  // "N": not inherited, as "e" is on Linux.
-  return ::_wfopen(Wide(path).c_str(), L"wbN");
+  // Made with Windows' own call, whose handles are not inherited, rather than
+  // with a CRT mode letter an older msvcrt.dll may not know.
+  const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                 nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    errno = LastErrno();
+    return nullptr;
+  }
+  const int fd = ::_open_osfhandle(intptr_t(h), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    ::CloseHandle(h);
+    errno = EMFILE;
+    return nullptr;
+  }
+  std::FILE* file = ::_fdopen(fd, "wb");
+  if (!file) ::_close(fd);
+  return file;
 }
 
 int RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) ? 0 : LastErrno(); }
