@@ -34,6 +34,7 @@ constexpr uint32_t kErrTooLarge = kErrDriver + 6;
 constexpr uint32_t kErrTooManyDevices = kErrDriver + 7;
 constexpr uint32_t kErrNotRegular = kErrDriver + 8;
 constexpr uint32_t kErrNoSynthesiser = kErrDriver + 9;
+constexpr uint32_t kErrNoMidiOutput = kErrDriver + 10;
 
 struct CodeText {
   uint32_t code;
@@ -59,6 +60,7 @@ constexpr CodeText kTexts[] = {
     {kErrTooManyDevices, "Too many devices are open."},
     {kErrNotRegular, "The file is not a regular file."},
     {kErrNoSynthesiser, "The synthesiser for MIDI music (FluidSynth) could not be loaded."},
+    {kErrNoMidiOutput, "No MIDI output device is available for music without its recording."},
 };
 
 uint32_t CodeOf(FileCheck check) {
@@ -196,7 +198,10 @@ class MediaControlLayer final : public MediaControl, private MediaVoice {
       // swapped in under it below: the audio thread never waits for a maker.
       MidiMissing missing = MidiMissing::SoundFont;
       d->midi = makeMidi_ ? makeMidi_(std::move(bytes), missing) : nullptr;
-      if (!d->midi) return missing == MidiMissing::Synthesiser ? kErrNoSynthesiser : kErrNoSoundFont;
+      if (!d->midi) {
+        if (missing == MidiMissing::Output) return kErrNoMidiOutput;
+        return missing == MidiMissing::Synthesiser ? kErrNoSynthesiser : kErrNoSoundFont;
+      }
     } else {
       if (uint32_t err = CodeOf(DecodeWave(bytes, output_.Rate(), d->pcm))) return err;
       d->lengthFrames = d->pcm.size() / 2;

@@ -68,8 +68,9 @@ class MidiRenderer {
 };
 
 // What a maker that made no renderer lacked: the synthesiser itself (its
-// library cannot be loaded, which the player is told once), or its sound font.
-enum class MidiMissing { Synthesiser, SoundFont };
+// library cannot be loaded, which the player is told once), its sound font, or
+// the system's MIDI output that plays a piece in its place (Windows' midiOut).
+enum class MidiMissing { Synthesiser, SoundFont, Output };
 
 // Makes a renderer for a checked, normalised Standard MIDI File; null when the
 // synthesiser or its sound font cannot be had, and `missing` says which

@@ -38,7 +38,7 @@ std::unique_ptr<MidiRenderer> MakeRenderer(Win32Sound& sound, const std::vector<
     if (auto recorded = OpenRecording(piece)) return recorded;
   MidiPort* port = sound.Midi();
   if (!port) {
-    missing = MidiMissing::Synthesiser;
+    missing = MidiMissing::Output;
     return nullptr;
   }
   return SequenceOnPort(*port, piece, AudioDevice::kRate);

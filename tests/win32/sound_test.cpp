@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/headless/recording_audio.h"
+#include "platform/sound/media_control.h"
 #include "platform/win32/win32_sound.h"
 #include "tests/support/pcm_reference.h"
 
@@ -25,6 +26,26 @@ TEST(WindowsSound, RecordingsAndWavesDecodeAsOnLinux) {
     EXPECT_EQ(heard.size() / 2, reference.frames) << file;
     EXPECT_EQ(test::PcmHash(heard), reference.hash) << file;
   }
+}
+
+// A piece without its recording goes to the system's MIDI output; a machine
+// without one (Wine) refuses it with its own text, said once on stderr.
+TEST(WindowsSound, APieceWithoutItsRecordingGoesToMidiOrIsRefusedOnce) {
+  Win32Sound sound(std::make_unique<RecordingAudioOutput>());
+  auto mci = MakeWin32MediaControl(sound, {});
+  ::testing::internal::CaptureStderr();
+  for (int round = 0; round < 2; ++round) {
+    MciOpenParms open;
+    open.elementName = std::string(TARVOLEN_CORPUS_DIR) + "/abc_tune.mid";
+    const uint32_t error = mci->SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT, &open);
+    if (error == 0) continue;
+    EXPECT_EQ(mci->ErrorText(error), "No MIDI output device is available for music without its recording.");
+  }
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  size_t said = 0;
+  for (size_t at = err.find("MIDI output"); at != std::string::npos; at = err.find("MIDI output", at + 1)) ++said;
+  EXPECT_LE(said, 1u) << err;
+  mci.reset();
 }
 
 // Whatever goes first, Media Foundation is shut down only after its last
