@@ -13,7 +13,12 @@
 #include "assets/pictures.h"
 #include "platform/files/png.h"
 #include "platform/files/system.h"
+#if defined(_WIN32)
+#include "platform/win32/win32_console.h"
+#include "platform/win32/win32_machine.h"
+#else
 #include "platform/sdl/sdl_machine.h"
+#endif
 #include "platform/toolkit/application.h"
 #include "platform/toolkit/journal.h"
 
@@ -23,6 +28,13 @@
                                                    ";CompanyName=Tarvolen Games";
 
 namespace {
+
+// The machine the game runs on: Windows' own, or SDL's on Linux.
+#if defined(_WIN32)
+using Machine = tv::Win32Machine;
+#else
+using Machine = tv::SdlMachine;
+#endif
 
 // Says on stderr that `what` could not be written, and why.
 void CannotWrite(const std::string& what, int err) {
@@ -50,7 +62,7 @@ bool PrintState(const tv::GameState& g) {
 // The game on `machine` (or a journal's view of it, `b`) from start-up until
 // its window closes; the last frame goes to `png` when named. False when that
 // frame could not be written (said on stderr).
-bool RunGame(tv::SdlMachine& machine, tv::Backend& b, tv::GameState& state, const std::string& png = "") {
+bool RunGame(Machine& machine, tv::Backend& b, tv::GameState& state, const std::string& png = "") {
   b.CreateMainWindow(tv::TForm1::kClientWidth, tv::TForm1::kClientHeight, " ", tv::ProgramIcon());
   // The media control layer: the first of the sound to go, with the game.
   std::unique_ptr<tv::MediaControl> media = machine.MakeMediaControl([&b](const tv::Event& ev) { b.PostEvent(ev); });
@@ -83,11 +95,11 @@ tv::WindowChoicesListener RememberSwitches(std::optional<tv::SettingsFile>& sett
 // The machine as the player last chose it, where the command line does not
 // say otherwise (TARVOLEN_SCALE included): every switch made on the window is
 // remembered, and so is what the command line chose.
-std::unique_ptr<tv::SdlMachine> MakeMachine(const tv::CommandLine& cl, std::optional<tv::SettingsFile>& settings) {
+std::unique_ptr<Machine> MakeMachine(const tv::CommandLine& cl, std::optional<tv::SettingsFile>& settings) {
   const tv::Settings last = settings ? settings->Remembered() : tv::Settings{};
   const tv::WindowChoices start = {.fullscreen = cl.fullscreen || last.fullscreen.value_or(false),
                                    .muted = !last.sound.value_or(true)};
-  auto machine = std::make_unique<tv::SdlMachine>(tv::SdlMachine::Options{
+  auto machine = std::make_unique<Machine>(Machine::Options{
       .headless = cl.headless,
       .window = {.scale = cl.scale ? cl.scale : last.scale.value_or(0),
                  .start = start,
@@ -100,7 +112,7 @@ std::unique_ptr<tv::SdlMachine> MakeMachine(const tv::CommandLine& cl, std::opti
 
 // A journal played back: on the window, or headless with the final state
 // printed and the last frame written.
-int Replay(tv::SdlMachine& machine, const tv::CommandLine& cl) {
+int Replay(Machine& machine, const tv::CommandLine& cl) {
   tv::GameState state;
   tv::JournalReplayer replay(machine.Window(), cl.replay, !cl.headless);
   bool ok = RunGame(machine, replay, state, cl.headless ? cl.png : "");
@@ -114,7 +126,7 @@ int Replay(tv::SdlMachine& machine, const tv::CommandLine& cl) {
 
 // A session played and written to a journal. A write that fails does not
 // stop the game; it is told once the window has closed.
-int Record(tv::SdlMachine& machine, const std::string& file) {
+int Record(Machine& machine, const std::string& file) {
   tv::GameState state;
   tv::JournalRecorder record(machine.Window(), file);
   RunGame(machine, record, state);
@@ -129,7 +141,7 @@ int Play(const tv::CommandLine& cl) {
   // machine: it neither reads nor writes them.
   std::optional<tv::SettingsFile> settings;
   if (cl.replay.empty()) settings.emplace(tv::SettingsPath());
-  std::unique_ptr<tv::SdlMachine> machine;
+  std::unique_ptr<Machine> machine;
   try {
     machine = MakeMachine(cl, settings);
   } catch (const std::exception& e) {
@@ -152,6 +164,9 @@ int Play(const tv::CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+  tv::AttachParentConsole();
+#endif
   const tv::CommandLine cl =
       tv::ParseCommandLine(std::vector<std::string>(argv + (argc > 0), argv + argc), std::getenv("TARVOLEN_SCALE"));
   switch (cl.action) {

@@ -2,6 +2,7 @@
 # Installs the Debian packages that playing, building and testing Tarvolen need.
 #   scripts/setup.sh                 everything (what ./test.sh uses)
 #   scripts/setup.sh runtime build   only what ./play.sh needs
+#   scripts/setup.sh build windows   what ./play.sh --windows needs
 # Idempotent: does nothing when all are present. Works as root or through sudo.
 set -euo pipefail
 
@@ -31,6 +32,15 @@ TEST_PACKAGES=(
   clang libclang-rt-14-dev
   appstream lintian desktop-file-utils
 )
+# The Windows program: cross-built with mingw-w64 (posix threads), packed by
+# NSIS, run and tested under Wine (64-bit) with Debian's GoogleTest sources;
+# GStreamer's FLAC decoder for Wine's Media Foundation, PulseAudio's null sink
+# to hear what it plays.
+WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis
+  wine wine64 fonts-wine googletest
+  gstreamer1.0-plugins-good pulseaudio pulseaudio-utils
+)
 # Tools that wrote the test corpus of foreign pictures, tunes and sounds
 # (tests/corpus/make_corpus.sh); needed only to write it again.
 CORPUS_TOOLS=(imagemagick netpbm sox libsox-fmt-base midicsv python3-mido abcmidi)
@@ -42,8 +52,9 @@ for l in "${lists[@]}"; do
   case "$l" in
     runtime) wanted+=("${RUNTIME_PACKAGES[@]}") ;;
     build) wanted+=("${BUILD_PACKAGES[@]}") ;;
-    test) wanted+=("${TEST_PACKAGES[@]}" "${CORPUS_TOOLS[@]}") ;;
-    *) echo "setup.sh: unknown list '$l' (runtime, build or test)" >&2; exit 2 ;;
+    test) wanted+=("${TEST_PACKAGES[@]}" "${CORPUS_TOOLS[@]}" "${WINDOWS_PACKAGES[@]}") ;;
+    windows) wanted+=("${WINDOWS_PACKAGES[@]}") ;;
+    *) echo "setup.sh: unknown list '$l' (runtime, build, windows or test)" >&2; exit 2 ;;
   esac
 done
 

@@ -28,3 +28,16 @@ target_compile_definitions(tarvolen_e2e PRIVATE
 add_dependencies(tarvolen_e2e tarvolen tarvolen_data tarvolen_sdl_probe)
 gtest_discover_tests(tarvolen_e2e DISCOVERY_TIMEOUT 60
   PROPERTIES LABELS e2e TIMEOUT 180 ENVIRONMENT "XDG_CACHE_HOME=${CMAKE_CURRENT_BINARY_DIR}/cache")
+
+# The Windows program's end-to-end test is a Linux program too: it installs
+# and drives the Windows program under Wine on Xvfb and holds its menu against
+# this build's program. The Windows build runs it (tests/win32/tests.cmake).
+add_executable(tarvolen_windows_e2e ${PROJECT_SOURCE_DIR}/tests/win32/windows_e2e.cpp)
+tarvolen_target(tarvolen_windows_e2e)
+target_link_libraries(tarvolen_windows_e2e PRIVATE tarvolen_x11_driver GTest::gtest GTest::gtest_main PkgConfig::SNDFILE)
+set_target_properties(tarvolen_windows_e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+target_compile_definitions(tarvolen_windows_e2e PRIVATE TARVOLEN_PROGRAM="wine"
+  TARVOLEN_LINUX_PROGRAM="$<TARGET_FILE:tarvolen>")
+add_dependencies(tarvolen_windows_e2e tarvolen tarvolen_data)
+file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/tarvolen_host_tests.cmake
+  CONTENT "set(TARVOLEN_HOST_windows_e2e \"$<TARGET_FILE:tarvolen_windows_e2e>\")\n")

@@ -4,7 +4,8 @@
 foreach(rule_test "game;GameIncludesOnlyItself" "sdl;OnlyTheSdlBackendIncludesSdl" "app;OnlyMainPicksABackend"
                   "fluidsynth;OnlyTheSynthesiserIncludesFluidSynth" "platform;PlatformIncludesNoUpperLayer"
                   "toolkit;ToolkitIncludesNoSound" "sound;SoundIncludesNoToolkit"
-                  "base;BaseAndFilesIncludeNothingAbove" "backend;EverySdlFileIsTheBackendsOwn")
+                  "base;BaseAndFilesIncludeNothingAbove" "backend;EverySdlFileIsTheBackendsOwn"
+                  "windows;OnlyWindowsFilesIncludeWindows")
   list(GET rule_test 0 rule)
   list(GET rule_test 1 name)
   add_test(NAME layers.${name}

@@ -4,19 +4,15 @@
 # The generators run at build time only; keep them out of the program's directory.
 set(pictures_tool_dir ${CMAKE_CURRENT_BINARY_DIR}/pictures)
 
-add_executable(make_backdrop ${CMAKE_CURRENT_SOURCE_DIR}/make_backdrop.cpp)
-tarvolen_target(make_backdrop)
-target_link_libraries(make_backdrop PRIVATE JPEG::JPEG tarvolen_files)
-
-add_executable(embed ${CMAKE_CURRENT_SOURCE_DIR}/embed.cpp)
-tarvolen_target(embed)
-target_link_libraries(embed PRIVATE tarvolen_files)
-
-add_executable(make_levels ${CMAKE_CURRENT_SOURCE_DIR}/make_levels.cpp ${PROJECT_SOURCE_DIR}/assets/disc.cpp)
-tarvolen_target(make_levels)
-target_link_libraries(make_levels PRIVATE tarvolen_files)
-
-set_target_properties(make_backdrop embed make_levels PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${pictures_tool_dir})
+tarvolen_generator(make_backdrop ${CMAKE_CURRENT_SOURCE_DIR}/make_backdrop.cpp)
+tarvolen_generator(embed ${CMAKE_CURRENT_SOURCE_DIR}/embed.cpp)
+tarvolen_generator(make_levels ${CMAKE_CURRENT_SOURCE_DIR}/make_levels.cpp ${PROJECT_SOURCE_DIR}/assets/disc.cpp)
+if(NOT CMAKE_CROSSCOMPILING)
+  target_link_libraries(make_backdrop PRIVATE JPEG::JPEG tarvolen_files)
+  target_link_libraries(embed PRIVATE tarvolen_files)
+  target_link_libraries(make_levels PRIVATE tarvolen_files)
+  set_target_properties(make_backdrop embed make_levels PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${pictures_tool_dir})
+endif()
 
 # The backdrop: JPEG, then a C++ source holding its bytes, compiled into
 # tarvolen_assets (assets/CMakeLists.txt picks it up by this variable).
@@ -24,13 +20,14 @@ set(backdrop_jpg ${pictures_tool_dir}/backdrop.jpg)
 set(TARVOLEN_BACKDROP_CPP ${CMAKE_CURRENT_BINARY_DIR}/generated/backdrop_jpeg.cpp)
 set(TARVOLEN_BACKDROP_CPP ${TARVOLEN_BACKDROP_CPP} PARENT_SCOPE)
 add_custom_command(OUTPUT ${backdrop_jpg}
-  COMMAND make_backdrop ${backdrop_jpg}
-  DEPENDS make_backdrop
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${pictures_tool_dir}
+  COMMAND ${TOOL_make_backdrop} ${backdrop_jpg}
+  DEPENDS ${TOOL_make_backdrop}
   COMMENT "Drawing the backdrop" VERBATIM)
 add_custom_command(OUTPUT ${TARVOLEN_BACKDROP_CPP}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/generated
-  COMMAND embed ${backdrop_jpg} ${TARVOLEN_BACKDROP_CPP} tv kBackdropJpeg
-  DEPENDS embed ${backdrop_jpg}
+  COMMAND ${TOOL_embed} ${backdrop_jpg} ${TARVOLEN_BACKDROP_CPP} tv kBackdropJpeg
+  DEPENDS ${TOOL_embed} ${backdrop_jpg}
   COMMENT "Embedding the backdrop" VERBATIM)
 add_custom_target(tarvolen_backdrop DEPENDS ${TARVOLEN_BACKDROP_CPP})
 
@@ -41,8 +38,8 @@ foreach(level RANGE 1 8)
 endforeach()
 add_custom_command(OUTPUT ${level_pictures}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${TARVOLEN_OUT}
-  COMMAND make_levels ${TARVOLEN_OUT}
-  DEPENDS make_levels
+  COMMAND ${TOOL_make_levels} ${TARVOLEN_OUT}
+  DEPENDS ${TOOL_make_levels}
   COMMENT "Drawing the level pictures" VERBATIM)
 add_custom_target(tarvolen_level_pictures DEPENDS ${level_pictures})
 add_dependencies(tarvolen_data tarvolen_level_pictures)

@@ -1,15 +1,25 @@
 #include "tests/support/game_harness.h"
 
 #include "assets/pictures.h"
+#if defined(_WIN32)
+#include "platform/win32/win32_bmp.h"
+#include "platform/win32/win32_text.h"
+#else
 #include "platform/sdl/sdl_bmp.h"
 #include "platform/sdl/sdl_text.h"
+#endif
 
 namespace tv::test {
 
 TextRenderer& SharedText() {
   // Level pictures are decoded as on the real machine.
+#if defined(_WIN32)
+  InstallWicBitmapDecoder();
+  static std::unique_ptr<TextRenderer> text = MakeGdiTextRenderer();
+#else
   InstallSdlBitmapDecoder();
   static std::unique_ptr<TextRenderer> text = MakeSdlTextRenderer();
+#endif
   return *text;
 }
 

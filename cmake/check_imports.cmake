@@ -1,0 +1,25 @@
+cmake_minimum_required(VERSION 3.20)
+# The Windows program is one file beside its data: it may import Windows' own
+# DLLs only, never a compiler's runtime (libstdc++, libgcc, winpthread) or
+# any other DLL a player would have to find. Run with -DPROGRAM=<file> -DOBJDUMP=<objdump>.
+execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${OBJDUMP} cannot read ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]*" imports "${headers}")
+if(NOT imports)
+  message(FATAL_ERROR "${PROGRAM} imports no DLL at all: not what objdump was expected to show")
+endif()
+# Windows' own: the system's DLLs and the API sets they forward.
+set(windows "^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|winmm|msacm32|mfplat|mfreadwrite|windowscodecs|msvcrt|ucrtbase|shcore|comdlg32|comctl32|uuid|shlwapi|dwmapi|uxtheme|version|api-ms-win-[a-z0-9-]+)\\.dll$")
+set(bad "")
+foreach(entry ${imports})
+  string(REGEX REPLACE "DLL Name: " "" dll "${entry}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll MATCHES "${windows}")
+    string(APPEND bad "\n  ${dll}")
+  endif()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "${PROGRAM} imports DLLs that are not Windows' own:${bad}")
+endif()
