@@ -7,7 +7,6 @@
 #include <deque>
 #include <map>
 #include <stdexcept>
-#include <windowsx.h>
 
 #include "platform/sound/audio_device.h"
 #include "platform/toolkit/pad_keys.h"
@@ -251,7 +250,7 @@ class Win32Backend : public Backend, public WindowHandler {
   }
 
   bool MainMessage(UINT message, LPARAM lParam) {
-    const int x = window_.PictureX(GET_X_LPARAM(lParam)), y = window_.PictureY(GET_Y_LPARAM(lParam));
+    const int x = window_.PictureX(PointerX(lParam)), y = window_.PictureY(PointerY(lParam));
     switch (message) {
       case WM_CLOSE: {
         Event quit;

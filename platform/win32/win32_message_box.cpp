@@ -1,7 +1,6 @@
 #include "platform/win32/win32_message_box.h"
 
 #include <algorithm>
-#include <windowsx.h>
 
 namespace tv {
 namespace {
@@ -61,7 +60,7 @@ bool Win32MessageBox::PadKey(const Event& key) {
 
 bool Win32MessageBox::Message(UINT message, LPARAM lParam, bool& handled) {
   handled = true;
-  const int x = Unscaled(GET_X_LPARAM(lParam), scale_), y = Unscaled(GET_Y_LPARAM(lParam), scale_);
+  const int x = Unscaled(PointerX(lParam), scale_), y = Unscaled(PointerY(lParam), scale_);
   switch (message) {
     case WM_CLOSE:
       return button_.Close();

@@ -31,6 +31,11 @@ RECT WorkArea(HMONITOR monitor);
 // The display the window is mostly on (the primary one for none).
 HMONITOR MonitorOf(HWND window);
 
+// Where a mouse message says the pointer is, in client pixels; negative left
+// of or above the window while it holds the pointer.
+inline int PointerX(LPARAM lParam) { return int(short(LOWORD(lParam))); }
+inline int PointerY(LPARAM lParam) { return int(short(HIWORD(lParam))); }
+
 // The icon `size` pixels square; nullptr when Windows makes none.
 HICON MakeIcon(const ArgbImage& icon, int size);
 
