@@ -17,9 +17,13 @@ bool Given(DWORD which) {
 void ToConsole(FILE* stream, DWORD which) {
   FILE* reopened = nullptr;
   if (freopen_s(&reopened, "CONOUT$", "w", stream) != 0) return;
-  // Unbuffered: Windows' C library has no line buffering, and a line must
-  // not wait in a buffer while the game runs.
-  setvbuf(stream, nullptr, _IONBF, 0);
+  // Windows' C library has no line buffering: the error stream unbuffered, as
+  // C has it, so a line is never held back while the game runs; the output
+  // buffered whole, which main flushes after each thing it prints.
+  if (stream == stderr)
+    setvbuf(stream, nullptr, _IONBF, 0);
+  else
+    setvbuf(stream, nullptr, _IOFBF, 4096);
   SetStdHandle(which, reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))));
 }
 
