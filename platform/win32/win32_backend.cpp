@@ -51,7 +51,7 @@ class Win32Backend : public Backend, public WindowHandler {
 
   uint64_t NowMs() override { return loop_.NowMs(); }
   uint64_t PerformanceCounter() override { return Win32Loop::Counter(); }
-  void SleepMs(uint32_t ms) override { Sleep(ms); }
+  void SleepMs(uint32_t ms) override { loop_.Sleep(ms); }
 
   bool PollEvent(Event& ev) override {
     if (NextPadKey(ev) || Pending(ev) || loop_.TakePosted(ev)) return true;

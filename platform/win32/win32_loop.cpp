@@ -59,6 +59,11 @@ void Win32Loop::Wait(int64_t ms) {
   MsgWaitForMultipleObjectsEx(1, &posted_, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
+void Win32Loop::Sleep(uint32_t ms) {
+  FineTimer(ms <= kFineWaitMs);
+  ::Sleep(ms);
+}
+
 void Win32Loop::FineTimer(bool on) {
   if (on == fine_) return;
   fine_ = on;

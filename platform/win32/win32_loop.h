@@ -29,6 +29,8 @@ class Win32Loop {
   // Sleeps until a message is waiting for this thread, an event was posted,
   // or `ms` have passed (negative: without limit).
   void Wait(int64_t ms);
+  // Blocks the thread `ms` milliseconds, as closely as the system's timer allows.
+  void Sleep(uint32_t ms);
 
  private:
   void FineTimer(bool on);
