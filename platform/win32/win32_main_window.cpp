@@ -93,7 +93,8 @@ void Win32MainWindow::Resized() {
   // client area another size; fullscreen, the largest that fits.
   view_ = fullscreen_ ? CentredView(client.right, client.bottom, shown_.width, shown_.height)
                       : View{view_.scale, 0, 0};
-  if (view_.scale != was.scale || view_.x != was.x || view_.y != was.y) InvalidateRect(window_, nullptr, FALSE);
+  if (view_.scale != was.scale || view_.x != was.x || view_.y != was.y)
+    InvalidateRect(window_, nullptr, FALSE);
 }
 
 void Win32MainWindow::SwitchFullscreen() {

@@ -105,7 +105,8 @@ HICON MakeIcon(const ArgbImage& icon, int size) {
   h.bV5AlphaMask = 0xFF000000;
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
-  HBITMAP colour = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP colour =
+      CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&h), DIB_RGB_COLORS, &bits, nullptr, 0);
   ReleaseDC(nullptr, screen);
   if (!colour) return nullptr;
   std::copy(square.pixels.begin(), square.pixels.end(), static_cast<uint32_t*>(bits));
@@ -152,7 +153,8 @@ void PaintPicture(HDC dc, const RECT& paint, const Bitmap& picture, View view) {
     if (b.right > b.left && b.bottom > b.top) FillRect(dc, &b, black);
   // The picture's pixels under the region, whole.
   const int left = Unscaled(paint.left - view.x, s), top = Unscaled(paint.top - view.y, s);
-  const int right = Unscaled(paint.right - view.x + s - 1, s), bottom = Unscaled(paint.bottom - view.y + s - 1, s);
+  const int right = Unscaled(paint.right - view.x + s - 1, s);
+  const int bottom = Unscaled(paint.bottom - view.y + s - 1, s);
   DrawPicture(dc, picture, Rect{left, top, right - left, bottom - top}, view);
 }
 
