@@ -8,6 +8,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "platform/files/windows_api.h"
 #include "platform/sound/audio_device.h"
 #include "platform/toolkit/pad_keys.h"
 #include "platform/toolkit/view.h"
@@ -29,6 +30,7 @@ constexpr uint16_t kVkControl = 17, kVkAlt = 18, kVkF4 = 115, kVkLeftWin = 0x5B,
 constexpr uint64_t kPadReadMs = 8;
 
 bool Held(int key) { return GetKeyState(key) < 0; }
+
 
 // The program's windows as PadKeys numbers them; Windows' handles fit 32 bits.
 uint32_t Number(HWND window) { return uint32_t(reinterpret_cast<uintptr_t>(window)); }

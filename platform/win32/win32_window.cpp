@@ -12,6 +12,19 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"TarvolenWindow";
 
+// Windows' own words for an error, in the player's language.
+std::string SystemText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring words(text ? text : L"", n);
+  if (text) LocalFree(text);
+  while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r' || words.back() == L'.'))
+    words.pop_back();
+  return words.empty() ? "error " + std::to_string(error) : Utf8(words);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
@@ -36,7 +49,22 @@ void RegisterOnce() {
     // No background brush: every pixel is painted from the picture or black.
     return RegisterClassExW(&c) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
-  if (!registered) throw std::runtime_error("Windows refused the game's window class");
+  if (!registered)
+    throw std::runtime_error("Windows refused the game's window class (" + SystemText(GetLastError()) + ")");
+}
+
+// Typing goes nowhere in this program: with an input method composing (a
+// Japanese or Chinese keyboard), Space and the letters would arrive as its
+// processing key, not as the game's keys. Looked up in the system's own
+// imm32.dll (never one beside the program) rather than linked.
+void WithoutInputMethod(HWND window) {
+  static const auto associate = [] {
+    using Associate = BOOL(WINAPI*)(HWND, void*, DWORD);
+    HMODULE imm = LoadLibraryExW(L"imm32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    FARPROC found = imm ? GetProcAddress(imm, "ImmAssociateContextEx") : nullptr;
+    return reinterpret_cast<Associate>(reinterpret_cast<void*>(found));
+  }();
+  if (associate) associate(window, nullptr, 0);  // no input context: keys come as they are
 }
 
 }  // namespace
@@ -78,8 +106,9 @@ HWND MakeWindow(const std::string& title, DWORD style, HWND owner, int clientW, 
                                 CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr,
                                 GetModuleHandleW(nullptr), &handler);
   if (!window)
-    throw std::runtime_error("Windows refused the window (error " + std::to_string(GetLastError()) + ")");
+    throw std::runtime_error("Windows refused to open the window (" + SystemText(GetLastError()) + ")");
   PlaceCentred(window, clientW, clientH, monitor);
+  WithoutInputMethod(window);
   return window;
 }
 
