@@ -31,7 +31,6 @@ constexpr uint64_t kPadReadMs = 8;
 
 bool Held(int key) { return GetKeyState(key) < 0; }
 
-
 // The program's windows as PadKeys numbers them; Windows' handles fit 32 bits.
 uint32_t Number(HWND window) { return uint32_t(reinterpret_cast<uintptr_t>(window)); }
 
