@@ -167,8 +167,10 @@ int main(int argc, char** argv) {
 #if defined(_WIN32)
   tv::AttachParentConsole();
 #endif
-  const tv::CommandLine cl =
-      tv::ParseCommandLine(std::vector<std::string>(argv + (argc > 0), argv + argc), std::getenv("TARVOLEN_SCALE"));
+  const std::vector<std::string> args = tv::ProgramArguments(argc, argv);
+  const std::optional<std::string> scale = tv::EnvironmentVariable("TARVOLEN_SCALE");
+  const tv::CommandLine cl = tv::ParseCommandLine(std::vector<std::string>(args.begin() + !args.empty(), args.end()),
+                                                  scale ? scale->c_str() : nullptr);
   switch (cl.action) {
     case tv::CommandLine::Action::Help:
       std::fputs(tv::HelpText().c_str(), stdout);

@@ -35,7 +35,7 @@ void NoteSwitch(const std::optional<T>& chosen, std::optional<T>& now, std::opti
 }  // namespace
 
 std::string SettingsPath() {
-  const std::string dir = UserDirectory("XDG_CONFIG_HOME", ".config");
+  const std::string dir = SettingsDirectory();
   return dir.empty() ? dir : JoinPath(dir, "settings.ini");
 }
 

@@ -118,6 +118,7 @@ file(GLOB journal_fuzz_sources CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/app/form1*.cpp ${PROJECT_SOURCE_DIR}/game/*.cpp ${PROJECT_SOURCE_DIR}/assets/*.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/*.cpp ${PROJECT_SOURCE_DIR}/platform/toolkit/*.cpp
   ${PROJECT_SOURCE_DIR}/platform/sound/*.cpp ${PROJECT_SOURCE_DIR}/platform/headless/*.cpp)
+list(FILTER journal_fuzz_sources EXCLUDE REGEX "_win32\\.cpp$")
 list(APPEND journal_fuzz_sources ${TARVOLEN_BACKDROP_CPP}
   ${PROJECT_SOURCE_DIR}/platform/sdl/sdl_text.cpp ${PROJECT_SOURCE_DIR}/platform/sdl/fontconfig_match.cpp
   ${PROJECT_SOURCE_DIR}/platform/sdl/fontconfig_cache.cpp

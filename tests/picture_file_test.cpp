@@ -22,6 +22,7 @@
 #include "platform/files/atomic_file.h"
 #include "platform/files/bmp.h"
 #include "platform/files/bmp_header.h"
+#include "platform/files/bmp_rle.h"
 #include "platform/files/cache_file.h"
 #include "platform/files/late_library.h"
 #include "platform/files/native_file.h"
@@ -551,6 +552,52 @@ TEST_F(PictureFile, MutatedFilesNeverCrash) {
   // Both outcomes must actually be exercised.
   EXPECT_GT(loaded, 100);
   EXPECT_GT(refused, 100);
+}
+
+// The run-length expansion a decoder other than SDL's uses (Windows') gives
+// SDL's pixels, and refuses what SDL refuses, for run-length data of every
+// shape: runs past the row's end, moves off the picture, literals cut short,
+// indices beyond a short palette, a missing end mark.
+TEST_F(PictureFile, RunLengthExpansionIsSdls) {
+  const auto outcome = [](auto decode) {
+    try {
+      const Bitmap b = decode();
+      return std::to_string(b.width) + "x" + std::to_string(b.height) + testing::PrintToString(b.pixels);
+    } catch (const EInvalidGraphic&) {
+      return std::string("refused");
+    }
+  };
+  std::mt19937 rng(5);
+  std::set<std::string> seen;
+  for (int i = 0; i < 3000; ++i) {
+    const bool rle8 = rng() % 2;
+    const int bits = rle8 ? 8 : 4;
+    BmpFields f = Fields(1 + int(rng() % 9), 1 + int(rng() % 5), bits, rle8 ? 1 : 2, PaletteOf(bits));
+    if (rng() % 3 == 0) {
+      f.coloursUsed = 1 + rng() % 6;
+      f.palette.resize(f.coloursUsed);
+    }
+    std::vector<uint8_t> data;
+    for (int n = int(rng() % 30); n > 0; --n) {
+      const unsigned kind = rng() % 4, count = kind == 3 ? 3 + rng() % 8 : rng() % 12;
+      const std::vector<uint8_t> step[] = {{uint8_t(count), uint8_t(rng() % 8)},
+                                           {0, uint8_t(rng() % 2)},
+                                           {0, 2, uint8_t(rng() % 6), uint8_t(rng() % 3)},
+                                           {0, uint8_t(count)}};
+      data.insert(data.end(), step[kind].begin(), step[kind].end());
+      for (unsigned k = kind == 3 ? (rle8 ? count : (count + 1) / 2) + rng() % 2 : 0; k > 0; --k)
+        data.push_back(uint8_t(rng() % 9));
+    }
+    if (rng() % 4) data.insert(data.end(), {0, 1});
+    const std::vector<uint8_t> file = BuildBmp(f, data);
+    const std::string sdl = outcome([&] { return DecodeBmp(file.data(), file.size()); });
+    const auto expand = [&] {
+      return ExpandRunLengthBmp(file.data(), file.size(), CheckBmpHeader(file.data(), file.size()));
+    };
+    ASSERT_EQ(outcome(expand), sdl) << i;
+    seen.insert(sdl == "refused" ? sdl : "loaded");
+  }
+  EXPECT_EQ(seen.size(), 2u) << "both outcomes met";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <random>
 #include <set>
 
@@ -111,7 +112,7 @@ class DamagedRecording : public ::testing::Test {
     dir_ = tmpl;
     std::vector<float> tone(2 * kRate / 2);
     for (size_t f = 0; f < tone.size() / 2; ++f)
-      tone[2 * f] = tone[2 * f + 1] = float(0.5 * std::sin(2 * M_PI * 440 * double(f) / kRate));
+      tone[2 * f] = tone[2 * f + 1] = float(0.5 * std::sin(2 * std::numbers::pi * 440 * double(f) / kRate));
     ASSERT_TRUE(WriteRecording(Path("good.flac"), tone, kRate, 8000));
     std::ifstream in(Path("good.flac"), std::ios::binary);
     good_.assign(std::istreambuf_iterator<char>(in), {});

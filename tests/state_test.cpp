@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "game/state.h"
 
@@ -24,7 +25,7 @@ TEST(RandomBelow, FollowsTheLinearCongruentialGenerator) {
 
 TEST(DegToRad, UsesThreePointOneFourOneFiveNineThreeNotPi) {
   EXPECT_NEAR(double(DegToRad(180) - 3.141593L), 0.0, 1e-18);
-  EXPECT_NEAR(double(DegToRad(180)) - M_PI, 3.4641e-7, 1e-10);
+  EXPECT_NEAR(double(DegToRad(180)) - std::numbers::pi, 3.4641e-7, 1e-10);
   // The small errors the placement and the flight round away.
   EXPECT_NEAR(double(cosl(DegToRad(90))), -1.7e-7, 0.05e-7);
   EXPECT_NEAR(double(sinl(DegToRad(180))), -3.5e-7, 0.05e-7);

@@ -20,7 +20,7 @@ void RemoveLeftovers(const std::string& path) {
   for (const FolderEntry& entry : FolderEntries(dir, prefix)) {
     const std::string_view pid = std::string_view(entry.name).substr(prefix.size());
     if (entry.secondsOld > kLeftSeconds && !pid.empty() && pid.find_first_not_of("0123456789") == pid.npos)
-      std::remove(JoinPath(dir, entry.name).c_str());
+      RemoveFile(JoinPath(dir, entry.name));
   }
 }
 
@@ -39,7 +39,7 @@ AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
 }
 
 AtomicFile::~AtomicFile() {
-  if (pending_) std::remove(writePath_.c_str());
+  if (pending_) RemoveFile(writePath_);
 }
 
 int AtomicFile::Commit() {

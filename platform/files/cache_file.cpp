@@ -12,7 +12,7 @@
 namespace tv {
 
 std::string CacheFilePath(const std::string& name) {
-  const std::string dir = UserDirectory("XDG_CACHE_HOME", ".cache");
+  const std::string dir = CacheDirectory();
   return dir.empty() ? dir : JoinPath(dir, name);
 }
 

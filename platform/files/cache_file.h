@@ -9,8 +9,9 @@
 // whose loss costs nothing but time.
 namespace tv {
 
-// The file `name` in the player's cache folder ($XDG_CACHE_HOME/tarvolen, else
-// ~/.cache/tarvolen); empty when the player has neither, and then nothing is kept.
+// The file `name` in the player's cache folder (CacheDirectory(): on Linux
+// $XDG_CACHE_HOME/tarvolen, else ~/.cache/tarvolen); empty when the player has
+// none, and then nothing is kept.
 std::string CacheFilePath(const std::string& name);
 
 // The whole of the cache file at `path`, if it is a regular file of at most

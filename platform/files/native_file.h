@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,14 @@ class ReadOnlyFile {
 // starts: 0, or the error number of the open, a write or the close (a full
 // disk often shows only at the close).
 int WriteFileInPlace(const std::string& path, std::string_view bytes);
+
+// The file at `path` made or emptied and opened for writing through stdio, in
+// binary (Windows would otherwise turn "\n" into "\r\n"), not inherited by
+// the programs this one starts; null with errno set when it cannot be.
+std::FILE* OpenForWriting(const std::string& path);
+
+// Removes the file at `path`: 0, or the error number.
+int RemoveFile(const std::string& path);
 
 // Puts the file `from` in the place of `to` in one step, replacing what is
 // there: 0, or the error number.

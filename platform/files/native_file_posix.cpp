@@ -75,6 +75,10 @@ int WriteFileInPlace(const std::string& path, std::string_view bytes) {
   return error;
 }
 
+std::FILE* OpenForWriting(const std::string& path) { return std::fopen(path.c_str(), "wbe"); }
+
+int RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0 ? 0 : errno; }
+
 int ReplaceFile(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) return errno ? errno : EIO;
   return 0;

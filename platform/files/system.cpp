@@ -1,7 +1,6 @@
 #include "platform/files/system.h"
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "platform/files/native_file.h"
 
@@ -25,14 +24,6 @@ int FollowLinks(const std::string& path, std::string& file) {
     if (links == kMaxLinks) return ELOOP;
     file = target.starts_with('/') ? target : JoinPath(DirectoryOf(file), target);
   }
-}
-
-std::string UserDirectory(const char* xdgVariable, const char* homeFallback) {
-  const char* xdg = std::getenv(xdgVariable);
-  if (xdg && xdg[0] == '/') return JoinPath(xdg, "tarvolen");
-  const char* home = std::getenv("HOME");
-  if (!home || home[0] != '/') return "";
-  return JoinPath(JoinPath(home, homeFallback), "tarvolen");
 }
 
 }  // namespace tv

@@ -1,5 +1,7 @@
 #pragma once
+#include <optional>
 #include <string>
+#include <vector>
 
 // The rules for paths and the player's folders are the same on every system
 // (system.cpp); what asks the system itself is in system_posix.cpp, so that
@@ -18,10 +20,21 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 // links as the system follows itself.
 int FollowLinks(const std::string& path, std::string& file);
 
-// A directory of the player's own under the XDG base-directory rules:
-// $`xdgVariable` when it names an absolute path, else $HOME/`homeFallback`
-// (".config", ".cache"), joined with "tarvolen". Empty when neither is set.
-std::string UserDirectory(const char* xdgVariable, const char* homeFallback);
+// The player's own folders for this program, without a trailing separator:
+// on Linux under the XDG base-directory rules ($XDG_CONFIG_HOME/tarvolen, else
+// ~/.config/tarvolen; $XDG_CACHE_HOME/tarvolen, else ~/.cache/tarvolen, a
+// variable counting only when it names an absolute path), on Windows
+// %APPDATA%\Tarvolen and %LOCALAPPDATA%\Tarvolen. Empty when the system names
+// none (no HOME), and then nothing is kept.
+std::string SettingsDirectory();
+std::string CacheDirectory();
+// The program's arguments, argv[0] first, as UTF-8: on Linux as given, on
+// Windows from the wide command line (argv there is in the ANSI code page,
+// which cannot hold every file name).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// The environment variable `name`, as UTF-8; nothing when it is not set.
+std::optional<std::string> EnvironmentVariable(const char* name);
+
 // This process's number: two copies of the game writing one file keep apart by it.
 int ProcessId();
 

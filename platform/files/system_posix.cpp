@@ -21,6 +21,33 @@ std::string ProgramDirectory() {
   return DirectoryOf(std::string(buf, size_t(n)));
 }
 
+namespace {
+
+// A directory of the player's own under the XDG base-directory rules:
+// $`xdgVariable` when it names an absolute path, else $HOME/`homeFallback`,
+// joined with "tarvolen". Empty when neither is set.
+std::string UserDirectory(const char* xdgVariable, const char* homeFallback) {
+  const char* xdg = std::getenv(xdgVariable);
+  if (xdg && xdg[0] == '/') return JoinPath(xdg, "tarvolen");
+  const char* home = std::getenv("HOME");
+  if (!home || home[0] != '/') return "";
+  return JoinPath(JoinPath(home, homeFallback), "tarvolen");
+}
+
+}  // namespace
+
+std::string SettingsDirectory() { return UserDirectory("XDG_CONFIG_HOME", ".config"); }
+std::string CacheDirectory() { return UserDirectory("XDG_CACHE_HOME", ".cache"); }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return argc > 0 ? std::vector<std::string>(argv, argv + argc) : std::vector<std::string>{};
+}
+
+std::optional<std::string> EnvironmentVariable(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
 int ProcessId() { return int(::getpid()); }
 
 int MakeDirectories(const std::string& dir) {

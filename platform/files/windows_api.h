@@ -33,6 +33,8 @@
 
 #undef MessageBox
 #undef MCIERR_BASE
+// tv::ReplaceFile (native_file.h) would otherwise become ReplaceFileW.
+#undef ReplaceFile
 
 #include <string>
 #include <string_view>

@@ -1,10 +1,10 @@
 #include "platform/sound/media_files.h"
 
-#include <filesystem>
-
 #include <cerrno>
 
 #include "platform/files/file_read.h"
+#include "platform/files/native_file.h"
+#include "platform/files/system.h"
 
 namespace tv {
 
@@ -23,12 +23,14 @@ FileCheck ReadMediaFile(const std::string& path, std::vector<uint8_t>& bytes) {
 
 std::vector<std::vector<uint8_t>> PiecesIn(const std::string& directory) {
   std::vector<std::vector<uint8_t>> pieces;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(directory, ec)) {
-    if (entry.path().extension() != ".mid") continue;
+  // The folder's names are UTF-8 on every system (std::filesystem would take
+  // them in Windows' ANSI code page); ".mid" alone is no piece's name.
+  for (const FolderEntry& entry : FolderEntries(directory, "")) {
+    if (entry.name.size() <= 4 || !entry.name.ends_with(".mid")) continue;
     std::vector<uint8_t> bytes;
     uint32_t lengthMs = 0;
-    if (ReadMediaFile(entry.path().string(), bytes) == FileCheck::Ok && ParseMidi(bytes, lengthMs) == FileCheck::Ok)
+    if (ReadMediaFile(JoinPath(directory, entry.name), bytes) == FileCheck::Ok &&
+        ParseMidi(bytes, lengthMs) == FileCheck::Ok)
       pieces.push_back(std::move(bytes));
   }
   return pieces;

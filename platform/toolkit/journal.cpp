@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/files/file_read.h"
+#include "platform/files/native_file.h"
 
 namespace tv {
 namespace {
@@ -66,7 +67,7 @@ class Fields {
 // --- recording ---
 
 JournalRecorder::JournalRecorder(Backend& inner, const std::string& path) : ForwardingBackend(inner), path_(path) {
-  out_ = std::fopen(path.c_str(), "we");
+  out_ = OpenForWriting(path);
   if (!out_) throw std::runtime_error("cannot create the journal " + path + ": " + std::strerror(errno));
   Put("%s\n", kMagic);
 }

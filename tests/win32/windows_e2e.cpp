@@ -206,15 +206,18 @@ TEST_F(WindowsProgram, InstalledItShowsTheMenuPlaysItsMusicAndAComputerMatch) {
   const std::vector<float> heard = sink.Captured();
   const size_t at = FirstSound(heard);
   bool matched = false;
+  // The sound server drops the first few hundred frames of a stream from its
+  // monitor, so the capture is found in the recording, not lined up at its start.
   for (const auto& f : fs::directory_iterator(folder / "recordings")) {
     if (f.path().extension() != ".flac") continue;
     const std::vector<float> recorded = DecodeRecording(f.path());
-    const size_t from = FirstSound(recorded);
+    const auto head = heard.begin() + long(at);
+    const size_t window = std::min<size_t>(recorded.size(), 2 * 44100);
+    size_t from = 0;
+    while (from + 64 <= window && !std::equal(head, head + 64, recorded.begin() + long(from))) from += 2;
+    if (from + 64 > window) continue;
     const size_t n = std::min(heard.size() - at, recorded.size() - from);
-    if (n < 2 * 88200 || !std::equal(heard.begin() + long(at), heard.begin() + long(at + 64),
-                                     recorded.begin() + long(from)))
-      continue;
-    matched = std::equal(heard.begin() + long(at), heard.begin() + long(at + n), recorded.begin() + long(from));
+    matched = n >= 2 * 88200 && std::equal(head, head + long(n), recorded.begin() + long(from));
     EXPECT_TRUE(matched) << f.path() << " heard in part only: " << n / 2 << " frames compared";
     break;
   }
