@@ -15,6 +15,7 @@
 #include "assets/backdrop.h"
 #include "assets/disc.h"
 #include "assets/pictures.h"
+#include "platform/base/icon_size.h"
 
 namespace tv {
 namespace {
@@ -80,6 +81,28 @@ TEST(AssetPictures, BallIsAYellowDiscWithABlackOutline) {
   for (auto [x, y] : {std::pair{2, 0}, {4, 0}, {1, 1}, {0, 2}, {0, 4}, {5, 5}}) EXPECT_EQ(b.At(x, y), kBlack);
   EXPECT_EQ(b.At(3, 3), kYellow);
   EXPECT_EQ(b.At(1, 2), kYellow);
+}
+
+// Every size of the window's and the program file's icons shows the whole
+// picture: whole blocks from 24 pixels up, averaged below, never a crop.
+TEST(AssetPictures, IconsOfEverySizeShowTheWholePicture) {
+  const ArgbImage icon = ProgramIcon();
+  auto opacity = [](const ArgbImage& im) {
+    double a = 0;
+    for (uint32_t p : im.pixels) a += double(p >> 24) / 255.0;
+    return a;
+  };
+  const ArgbImage at32 = IconAt(icon, 32);
+  for (int y = 0; y < 24; ++y)
+    for (int x = 0; x < 24; ++x)
+      EXPECT_EQ(at32.pixels[size_t(y + 4) * 32 + size_t(x + 4)], icon.pixels[size_t(y) * 24 + size_t(x)]);
+  const ArgbImage at16 = IconAt(icon, 16);
+  ASSERT_EQ(at16.pixels.size(), 16u * 16u);
+  // As much of it covered, in proportion: a crop would lose the ball's edge.
+  EXPECT_NEAR(opacity(at16) * 24 * 24 / (16 * 16), opacity(icon), 0.5);
+  EXPECT_EQ(at16.pixels[13 * 16 + 13] >> 24, 0u);   // the empty lower right stays clear
+  EXPECT_EQ(at16.pixels[3 * 16 + 13], 0xFFFFF200u);  // the ball's yellow, whole
+  EXPECT_EQ(at16.pixels[9 * 16 + 5], 0xFFB4B4B4u);   // the planet's grey, whole
 }
 
 TEST(AssetPictures, IconHasAPlanetAndABallOnATransparentGround) {

@@ -13,8 +13,14 @@ set(icon_files)
 foreach(size ${TARVOLEN_ICON_SIZES})
   list(APPEND icon_files ${icon_dir}/${size}x${size}/tarvolen.png)
 endforeach()
+set(ico_args)
+if(WIN32)
+  # The Windows program's icon resource, from the same pixels (app/windows.cmake).
+  set(ico_args --ico ${icon_dir}/tarvolen.ico)
+  list(APPEND icon_files ${icon_dir}/tarvolen.ico)
+endif()
 add_custom_command(OUTPUT ${icon_files}
-  COMMAND ${TOOL_make_icon} ${icon_dir} ${TARVOLEN_ICON_SIZES}
+  COMMAND ${TOOL_make_icon} ${icon_dir} ${TARVOLEN_ICON_SIZES} ${ico_args}
   DEPENDS ${TOOL_make_icon}
   COMMENT "Drawing the icons" VERBATIM)
 add_custom_target(tarvolen_icon ALL DEPENDS ${icon_files})

@@ -5,19 +5,12 @@
 #include <string>
 
 #include "platform/toolkit/backend.h"
+#include "platform/toolkit/own_keys.h"
 #include "platform/toolkit/view.h"
 
 namespace tv {
 
 class AudioDevice;
-
-// What the player can switch on the window itself: F11 and Alt+Enter switch
-// fullscreen on and off, M all sound.
-struct WindowChoices {
-  bool fullscreen = false;
-  bool muted = false;
-};
-using WindowChoicesListener = std::function<void(const WindowChoices&)>;
 
 struct SdlWindowOptions {
   // N from 1 to kMaxScale: the window is N times larger and shows every pixel

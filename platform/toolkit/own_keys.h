@@ -1,8 +1,17 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace tv {
+
+// What the player can switch on the window itself: F11 and Alt+Enter switch
+// fullscreen on and off, M all sound.
+struct WindowChoices {
+  bool fullscreen = false;
+  bool muted = false;
+};
+using WindowChoicesListener = std::function<void(const WindowChoices&)>;
 
 // A key as the window's own keys see it.
 struct KeyStroke {
