@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -9,9 +10,10 @@ namespace fs = std::filesystem;
 namespace tv::test {
 
 DataDir::DataDir() {
-  std::string tmpl = (fs::temp_directory_path() / "tarvolen-data-XXXXXX").string();
-  if (!mkdtemp(tmpl.data())) throw std::runtime_error("cannot make a temporary directory");
-  path_ = tmpl;
+  // A folder of its own, made without mkdtemp, which the Windows build's C library lacks.
+  const std::string name = "tarvolen-data-" + std::to_string(std::random_device{}());
+  path_ = (fs::temp_directory_path() / name).string();
+  if (!fs::create_directories(path_)) throw std::runtime_error("cannot make a temporary directory");
   for (const auto& e : fs::directory_iterator(TARVOLEN_DATA_DIR)) {
     const std::string ext = e.path().extension().string();
     if (ext == ".bmp" || ext == ".mid" || ext == ".wav") fs::copy_file(e.path(), fs::path(path_) / e.path().filename());
