@@ -13,10 +13,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "two-sided artillery game over the Earth s
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://tarvolen.example/")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Tarvolen)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_FILE_NAME Tarvolen-${PROJECT_VERSION}-win64)
-set(CPACK_TARVOLEN_ICON ${TARVOLEN_ICO})
+set(CPACK_TARVOLEN_ICON ${CMAKE_BINARY_DIR}/tools/icons/tarvolen.ico)
 # Our own NSIS script (cmake/windows/NSIS.template.in): CPack's is 32-bit,
 # asks for an administrator and, on a 64-bit-only Wine, installs nothing.
 list(PREPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}/windows)

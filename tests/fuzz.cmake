@@ -86,8 +86,9 @@ tarvolen_media_fuzzer(midi_fuzz "-ldl;-lsndfile"
   ${PROJECT_SOURCE_DIR}/platform/fluidsynth/synth.cpp ${PROJECT_SOURCE_DIR}/platform/files/file_read.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/system.cpp ${PROJECT_SOURCE_DIR}/platform/files/system_posix.cpp
   ${PROJECT_SOURCE_DIR}/platform/files/late_library.cpp ${PROJECT_SOURCE_DIR}/platform/files/late_library_posix.cpp
-  ${PROJECT_SOURCE_DIR}/platform/files/native_file_posix.cpp)
-tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/sound/wave_file.cpp)
+  ${PROJECT_SOURCE_DIR}/platform/files/native_file_posix.cpp ${PROJECT_SOURCE_DIR}/platform/sound/recording_file_posix.cpp)
+tarvolen_media_fuzzer(wave_fuzz "-lsndfile" ${PROJECT_SOURCE_DIR}/platform/sound/wave_file.cpp
+  ${PROJECT_SOURCE_DIR}/platform/sound/wave_decoder_posix.cpp)
 
 # The settings reader starts from a few files as a player or a newer version may leave them.
 set(settings_fuzz_bin ${fuzz_dir}/settings_fuzz)
