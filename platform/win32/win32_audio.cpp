@@ -15,10 +15,13 @@
 namespace tv {
 namespace {
 
-// Four buffers of 10 ms: a sound starts 30 to 40 ms after it is asked for,
-// and the thread has three buffers' time to refill one.
+// Four buffers of 20 ms: a sound starts 60 to 80 ms after it is asked for,
+// about what SDL's two buffers of 1024 frames give on Linux, and the thread
+// has three buffers' time to refill one. With 10 ms buffers the start-up's
+// work (fonts, pictures, the first recording's check) let the device run dry
+// under Wine: a gap of silence in the menu's music.
 constexpr int kBuffers = 4;
-constexpr int kBuffersPerSecond = 100;
+constexpr int kBuffersPerSecond = 50;
 
 // KSDATAFORMAT_SUBTYPE_IEEE_FLOAT, spelt out so that no GUID library is linked.
 constexpr GUID kFloatSubtype = {0x00000003, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};

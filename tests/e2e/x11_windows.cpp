@@ -1,5 +1,6 @@
 // Finding the program's windows and reading their pixels and properties.
 #include <algorithm>
+#include <functional>
 
 #include "tests/e2e/x11_connection.h"
 
@@ -53,19 +54,41 @@ std::optional<WindowInfo> Desktop::Info(WindowId w) {
 
 std::vector<WindowInfo> Desktop::Windows(const std::string& title) {
   std::vector<WindowInfo> found;
-  Window root, parent, *children = nullptr;
-  unsigned int n = 0;
   XSync(x_->dpy, False);
-  if (!XQueryTree(x_->dpy, DefaultRootWindow(x_->dpy), &root, &parent, &children, &n)) return found;
-  for (unsigned int i = 0; i < n; ++i) {
-    auto pid = x_->Pid(children[i]);
+  // The programs' windows: the root's children, or under a window manager the
+  // windows inside its frames that carry WM_STATE (a frame has no title).
+  const Atom wmState = XInternAtom(x_->dpy, "WM_STATE", False);
+  auto managed = [&](Window w) {
+    Atom type = None;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(x_->dpy, w, wmState, 0, 1, False, wmState, &type, &format, &n, &after, &data);
+    if (data) XFree(data);
+    return type == wmState;
+  };
+  std::vector<Window> candidates;
+  std::function<void(Window, int)> visit = [&](Window w, int depth) {
+    Window root, parent, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(x_->dpy, w, &root, &parent, &children, &n)) return;
+    for (unsigned int i = 0; i < n; ++i) {
+      if (depth == 0 || managed(children[i])) candidates.push_back(children[i]);
+      if (depth < 3) visit(children[i], depth + 1);
+    }
+    if (children) XFree(children);
+  };
+  visit(DefaultRootWindow(x_->dpy), 0);
+  for (Window w : candidates) {
+    auto pid = x_->Pid(w);
     if (pid && pid_ > 0 && *pid != pid_) continue;
-    auto info = Info(children[i]);
+    auto info = Info(w);
     if (info && info->title == title) found.push_back(*info);
   }
-  if (children) XFree(children);
   // X hands out a client's ids in increasing order.
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+  found.erase(std::unique(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.id == b.id; }),
+              found.end());
   return found;
 }
 
