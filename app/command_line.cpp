@@ -106,6 +106,7 @@ std::string HelpText() {
          "\n"
          "Environment:\n"
          "  TARVOLEN_SCALE   the scale when --scale is not given, not remembered\n"
+#if !defined(_WIN32)
          "  XDG_CONFIG_HOME  where the settings file is (default: ~/.config)\n"
          "  SDL_AUDIODRIVER  SDL's sound driver (e.g. dummy for silence)\n"
          "  TARVOLEN_SOUNDFONT  the General MIDI sound font; without it the first of\n"
@@ -114,6 +115,7 @@ std::string HelpText() {
          "                  /usr/share/soundfonts/FluidR3_GM.sf2,\n"
          "                  /usr/share/sounds/sf2/FluidR3_GM.sf2,\n"
          "                  /usr/share/sounds/sf2/TimGM6mb.sf2\n"
+#endif
          "\n"
          "Files, read from the program's own directory:\n"
          "  0.mid            the menu music\n"
@@ -122,8 +124,13 @@ std::string HelpText() {
          "  hit.wav          the hit effect\n"
          "  recordings/      the music recorded ahead by the build (optional)\n"
          "\n"
+#if defined(_WIN32)
+         "The settings file, %APPDATA%\\Tarvolen\\settings.ini, keeps the scale given\n"
+         "with --scale, and\n"
+#else
          "The settings file, $XDG_CONFIG_HOME/tarvolen/settings.ini or else\n"
          "~/.config/tarvolen/settings.ini, keeps the scale given with --scale, and\n"
+#endif
          "fullscreen and sound as last switched; the game starts so next time.\n"
          "The options and TARVOLEN_SCALE win over it; --replay ignores it.\n"
          "\n"
