@@ -63,32 +63,6 @@ bool EveryPieceRecorded(GameSound& sound) {
   return true;
 }
 
-class GameMediaControl final : public MediaControl {
- public:
-  GameMediaControl(GameSound& sound, MediaPostSink post)
-      : sound_(sound),
-        layer_(MakeMediaControl(
-            sound.device.Mixer(),
-            [&sound](std::vector<uint8_t> piece, MidiMissing& missing) {
-              return MakeRenderer(sound, std::move(piece), missing);
-            },
-            std::move(post))) {
-    ++sound_.layers;
-  }
-  ~GameMediaControl() override {
-    layer_.reset();
-    --sound_.layers;
-  }
-
-  uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, void* params) override {
-    return layer_->SendCommand(deviceId, command, flags, params);
-  }
-  std::string ErrorText(uint32_t code) override { return layer_->ErrorText(code); }
-
- private:
-  GameSound& sound_;
-  std::unique_ptr<MediaControl> layer_;
-};
 
 }  // namespace
 
@@ -97,7 +71,11 @@ void PrepareGameMusic(GameSound& sound) {
 }
 
 std::unique_ptr<MediaControl> MakeGameMediaControl(GameSound& sound, MediaPostSink post) {
-  return std::make_unique<GameMediaControl>(sound, std::move(post));
+  return MakeCountedMediaControl(sound.layers, sound.device.Mixer(),
+                                 [&sound](std::vector<uint8_t> piece, MidiMissing& missing) {
+                                   return MakeRenderer(sound, std::move(piece), missing);
+                                 },
+                                 std::move(post));
 }
 
 }  // namespace tv

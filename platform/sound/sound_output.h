@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -87,5 +88,10 @@ using MidiRendererMaker =
 // time. Notices go to `post` from whichever thread sees the end (the mixing
 // thread for a piece that runs out). `output` outlives the layer.
 std::unique_ptr<MediaControl> MakeMediaControl(SoundOutput& output, MidiRendererMaker midi, MediaPostSink post);
+
+// The same layer as a machine's sound hands it out: counted in `layers` from
+// its making to its end, so that the sound can require that no layer outlives it.
+std::unique_ptr<MediaControl> MakeCountedMediaControl(std::atomic<int>& layers, SoundOutput& output,
+                                                      MidiRendererMaker midi, MediaPostSink post);
 
 }  // namespace tv

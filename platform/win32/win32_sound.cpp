@@ -44,32 +44,6 @@ std::unique_ptr<MidiRenderer> MakeRenderer(Win32Sound& sound, const std::vector<
   return SequenceOnPort(*port, piece, AudioDevice::kRate);
 }
 
-class Win32MediaControl final : public MediaControl {
- public:
-  Win32MediaControl(Win32Sound& sound, MediaPostSink post)
-      : sound_(sound),
-        layer_(MakeMediaControl(
-            sound.device.Mixer(),
-            [&sound](std::vector<uint8_t> piece, MidiMissing& missing) {
-              return MakeRenderer(sound, piece, missing);
-            },
-            std::move(post))) {
-    ++sound_.layers;
-  }
-  ~Win32MediaControl() override {
-    layer_.reset();
-    --sound_.layers;
-  }
-
-  uint32_t SendCommand(uint16_t deviceId, uint32_t command, uint32_t flags, void* params) override {
-    return layer_->SendCommand(deviceId, command, flags, params);
-  }
-  std::string ErrorText(uint32_t code) override { return layer_->ErrorText(code); }
-
- private:
-  Win32Sound& sound_;
-  std::unique_ptr<MediaControl> layer_;
-};
 
 }  // namespace
 
@@ -102,7 +76,11 @@ MidiPort* Win32Sound::Midi() {
 }
 
 std::unique_ptr<MediaControl> MakeWin32MediaControl(Win32Sound& sound, MediaPostSink post) {
-  return std::make_unique<Win32MediaControl>(sound, std::move(post));
+  return MakeCountedMediaControl(sound.layers, sound.device.Mixer(),
+                                 [&sound](std::vector<uint8_t> piece, MidiMissing& missing) {
+                                   return MakeRenderer(sound, piece, missing);
+                                 },
+                                 std::move(post));
 }
 
 }  // namespace tv
