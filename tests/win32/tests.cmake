@@ -14,9 +14,9 @@ target_link_libraries(tarvolen_test_support PUBLIC tarvolen_window tarvolen_win3
 target_compile_definitions(tarvolen_test_support PUBLIC TARVOLEN_DATA_DIR="${win_out}")
 
 # The suites that run on any machine: the rules, the toolkit, the flows and
-# the storm on the headless backend, the journal, the media player and the mixer.
-set(portable_suites computer flight menu outcome placement rules setup soak state storm toolkit media_player
-  music_score)
+# the storm on the headless backend, journals replayed, the media player and the mixer.
+set(portable_suites computer flight journal menu outcome placement rules setup soak state storm toolkit
+  media_player music_score)
 set(suites)
 foreach(s ${portable_suites})
   list(APPEND suites ${PROJECT_SOURCE_DIR}/tests/${s}_test.cpp)
