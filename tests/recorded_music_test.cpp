@@ -217,7 +217,7 @@ TEST_F(DamagedRecording, AnIndexNotAsTheBuildWritesItNamesNoRecording) {
   for (size_t i = 0; i < std::size(indexes); ++i) {
     const std::string program = Path("p" + std::to_string(i));
     fs::create_directories(RecordingsDirectory(program));
-    if (i != 1) Write("p" + std::to_string(i) + "/recordings/index.txt", RecordingIndexLine(other, "x", 1) + indexes[i]);
+    if (i != 1) Write("p" + std::to_string(i) + "/recordings/index", RecordingIndexLine(other, "x", 1) + indexes[i]);
     uint64_t done = 0;
     EXPECT_EQ(RecordingFor(program, piece, &done), i == 0 ? RecordingsDirectory(program) + "/good.flac" : "") << i;
     EXPECT_EQ(RecordingFor(program, piece, &done).empty(), i != 0) << "asked again";

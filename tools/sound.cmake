@@ -38,7 +38,7 @@ endif()
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/recordings.stamp
   COMMAND ${TOOL_render_music} ${TARVOLEN_OUT}
   COMMAND ${CMAKE_COMMAND} -E touch ${CMAKE_CURRENT_BINARY_DIR}/recordings.stamp
-  BYPRODUCTS ${TARVOLEN_OUT}/recordings/index.txt
+  BYPRODUCTS ${TARVOLEN_OUT}/recordings/index
   DEPENDS ${TOOL_render_music} ${TARVOLEN_MUSIC_FILES}
   COMMENT "Recording the music")
 add_custom_target(tarvolen_recordings DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/recordings.stamp)

@@ -11,8 +11,9 @@ namespace tv {
 // over the piece's normalised bytes alone. The Linux program finds its
 // recordings by the synthesiser's identity instead (RecordingName).
 
-// The index's file name in the recordings folder.
-inline constexpr const char* kRecordingIndexName = "index.txt";
+// The index's file name in the recordings folder: no extension, since a .txt
+// among the program's files reads as documentation to Debian's package checks.
+inline constexpr const char* kRecordingIndexName = "index";
 
 // The key of a normalised piece in the index.
 std::string RecordingKey(const std::vector<uint8_t>& normalisedPiece);
