@@ -7,7 +7,7 @@ namespace tv {
 namespace {
 
 std::mutex gLock;
-int gHolds = 0;  // with gLock
+bool gTried = false;    // with gLock
 MediaFoundationApi gApi;
 bool gStarted = false;  // with gLock
 std::string gFailure;   // with gLock
@@ -18,8 +18,11 @@ bool Load(HMODULE dll, const char* name, F& into) {
   return into != nullptr;
 }
 
-// With gLock, at the first hold while none is: the libraries are loaded once
-// and kept; MFStartup pairs with the MFShutdown of the last hold.
+// With gLock, at the first hold of the process: the libraries are loaded and
+// Media Foundation started once, and kept until the process ends. Not shut
+// down after the last hold: under Wine a released reader's GStreamer pipeline
+// is torn down on threads of its own, and MFShutdown then crashed the program
+// as it exited, about one exit in eight after a match.
 bool Start() {
   if (!gApi.MFStartup) {
     const HMODULE plat = ::LoadLibraryW(L"mfplat.dll");
@@ -54,17 +57,14 @@ struct ComOnThread {
 
 MediaFoundation::MediaFoundation() {
   std::lock_guard<std::mutex> lock(gLock);
-  if (gHolds++ == 0) gStarted = Start();
+  if (!gTried) {
+    gTried = true;
+    gStarted = Start();
+  }
   if (gStarted) api_ = &gApi;
 }
 
-MediaFoundation::~MediaFoundation() {
-  std::lock_guard<std::mutex> lock(gLock);
-  if (--gHolds == 0 && gStarted) {
-    gApi.MFShutdown();
-    gStarted = false;
-  }
-}
+MediaFoundation::~MediaFoundation() = default;
 
 std::string MediaFoundation::Failure() {
   std::lock_guard<std::mutex> lock(gLock);

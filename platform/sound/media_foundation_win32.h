@@ -22,9 +22,9 @@ struct MediaFoundationApi {
 };
 
 // A hold on Media Foundation: it is started with the first hold of the
-// process and shut down with the last. Every object made from it (a source
-// reader) keeps a hold of its own, so it is released before MFShutdown runs:
-// a reader still alive at MFShutdown crashed the program as it exited.
+// process and kept started until the process ends (never MFShutdown: a
+// shutdown while Wine still tore down a released reader crashed the program
+// as it exited). Every object made from it (a source reader) keeps a hold.
 class MediaFoundation {
  public:
   MediaFoundation();

@@ -48,9 +48,10 @@ TEST(WindowsSound, APieceWithoutItsRecordingGoesToMidiOrIsRefusedOnce) {
   mci.reset();
 }
 
-// Whatever goes first, Media Foundation is shut down only after its last
-// reader has gone: a reader alive at MFShutdown crashed the program as it
-// exited. Each order runs in a process of its own, to its exit.
+// Whatever goes first, the piece's reader or the sound, the program exits
+// cleanly with Media Foundation still started (a shutdown under Wine while a
+// reader was still being torn down crashed it). Each order runs in a process
+// of its own, to its exit.
 TEST(WindowsSound, AProgramThatPlayedARecordingExitsCleanly) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   enum class Last { Piece, Sound, Neither };

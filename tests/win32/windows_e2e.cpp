@@ -140,6 +140,14 @@ std::vector<float> DecodeRecording(const fs::path& file) {
   return samples;
 }
 
+// The frames from `from` on that are not silent (both channels exactly 0).
+std::vector<float> Sounding(const std::vector<float>& s, size_t from) {
+  std::vector<float> out;
+  for (size_t i = from & ~size_t(1); i + 1 < s.size(); i += 2)
+    if (s[i] != 0.0f || s[i + 1] != 0.0f) out.insert(out.end(), {s[i], s[i + 1]});
+  return out;
+}
+
 size_t FirstSound(const std::vector<float>& s) {
   size_t i = 0;
   while (i < s.size() && s[i] == 0.0f) ++i;
@@ -227,32 +235,37 @@ TEST_F(WindowsProgram, InstalledItShowsTheMenuPlaysItsMusicAndAComputerMatch) {
   EXPECT_NEAR(windowsWidth, linuxWidth, linuxWidth / 4) << "a row's caption";
 
   // The menu's music, as it reached the sound server: one of the recordings,
-  // sample for sample, from half a second in. Its first 50 ms are not held to
-  // it: under Wine a stream's start may lose frames or run dry once while the
-  // program starts up.
+  // sample for sample, held block by block. Wine's audio path runs dry now and
+  // then (it gives threads no priority, and GStreamer decodes the recording on
+  // demand), and then plays silence or loses a few frames: silent frames are
+  // left out of both sides, and three blocks in four must be found whole,
+  // each near where the one before was. The count is told.
   ASSERT_TRUE(WaitUntil([&] { return sink.Captured().size() > FirstSound(sink.Captured()) + 4 * 88200; }, 20s))
       << "no music reached the sound server";
   sink.StopCapture();
-  const std::vector<float> heard = sink.Captured();
-  const size_t at = FirstSound(heard) + 44100;
-  bool matched = false;
-  // The capture is found in the recording, not lined up at its start.
+  const std::vector<float> heard = Sounding(sink.Captured(), FirstSound(sink.Captured()));
+  constexpr size_t kBlock = 2 * 2048, kNear = 2 * 88200;
+  const size_t blocks = heard.size() / kBlock;
+  size_t best = 0;
   for (const auto& f : fs::directory_iterator(folder / "recordings")) {
     if (f.path().extension() != ".flac") continue;
-    const std::vector<float> recorded = DecodeRecording(f.path());
-    const auto head = heard.begin() + long(at);
-    const size_t window = std::min<size_t>(recorded.size(), 4 * 88200);
-    size_t from = 0;
-    while (from + 64 <= window && !std::equal(head, head + 64, recorded.begin() + long(from))) from += 2;
-    if (from + 64 > window) continue;
-    const size_t n = std::min(heard.size() - at, recorded.size() - from);
-    const auto [h, r] = std::mismatch(head, head + long(n), recorded.begin() + long(from));
-    matched = n >= 2 * 88200 && h == head + long(n);
-    EXPECT_TRUE(matched) << f.path() << ": of " << n / 2 << " frames compared, frame " << (h - head) / 2
-                         << " differs (heard " << *h << ", recorded " << *r << ")";
-    break;
+    const std::vector<float> recorded = Sounding(DecodeRecording(f.path()), 0);
+    size_t found = 0, at = 0;
+    for (size_t k = 0; k < blocks; ++k) {
+      const auto block = heard.begin() + long(k * kBlock);
+      const size_t last = std::min(recorded.size() - std::min(recorded.size(), kBlock), at + kNear);
+      for (size_t s = at > kNear ? at - kNear : 0; s + kBlock <= recorded.size() && s <= last; s += 2)
+        if (std::equal(block, block + long(kBlock), recorded.begin() + long(s))) {
+          ++found;
+          at = s + kBlock;
+          break;
+        }
+    }
+    best = std::max(best, found);
   }
-  EXPECT_TRUE(matched) << "what was heard is none of the recordings";
+  RecordProperty("music_blocks_found", std::to_string(best) + " of " + std::to_string(blocks));
+  EXPECT_GE(blocks, 60u) << "too little music heard";
+  EXPECT_GE(best * 4, blocks * 3) << best << " of " << blocks << " blocks of what was heard are in a recording";
 
   ASSERT_NO_FATAL_FAILURE(StartRow(2));
   ASSERT_NO_FATAL_FAILURE(ComputersTakeTurns());
