@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds Tarvolen in build-play/ and starts it.
 #   ./play.sh [--build-only] [GAME OPTIONS...]    e.g. ./play.sh --scale 2
+#   ./play.sh --web [--build-only] [PORT]
+#     the page, built with emscripten in build-web/ (its generators from
+#     build-play/) and served from build-web/site on localhost; any web
+#     server can serve that folder.
 #   ./play.sh --windows [--build-only] [GAME OPTIONS...]
 #     the Windows program, cross-built in build-win/ (its generators from
 #     build-play/) and started under Wine; `cd build-win && cpack` then writes
@@ -11,13 +15,25 @@ set -euo pipefail
 cd "$(dirname "$0")"
 build_only=0
 windows=0
+web=0
 if [ "${1:-}" = "--windows" ]; then
   windows=1
+  shift
+elif [ "${1:-}" = "--web" ]; then
+  web=1
   shift
 fi
 if [ "${1:-}" = "--build-only" ]; then
   build_only=1
   shift
+fi
+if [ "$web" -eq 1 ]; then
+  scripts/setup.sh runtime build web
+  cmake -S . -B build-play -DCMAKE_BUILD_TYPE=Release -DTARVOLEN_TESTS=OFF -DTARVOLEN_BENCH=OFF >/dev/null
+  cmake --build build-play -j"$(nproc)" --target tarvolen_generators
+  scripts/web_build.sh build-web "$PWD/build-play" OFF
+  [ "$build_only" -eq 1 ] && exit 0
+  exec node scripts/serve_web.mjs build-web/site "${1:-8586}"
 fi
 if [ "$windows" -eq 1 ]; then
   scripts/setup.sh runtime build windows

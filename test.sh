@@ -6,9 +6,10 @@
 # The first build is also the Debian package's (Debian's layout for games,
 # dpkg-buildflags' hardening): its tests run on what ships, and its package
 # test checks the .deb; the second keeps the plain layout, for its install test.
-# Last, the Windows program is cross-built with the first build's generators,
+# Then the Windows program is cross-built with the first build's generators,
 # packed, and its suites and its end-to-end test run under Wine, in a prefix
-# made for this run.
+# made for this run. Last, the page is built with emscripten, again with the
+# first build's generators, and its suite runs in chromium.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
@@ -34,3 +35,8 @@ cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTARVOLEN_
 cmake --build build-win -j"$jobs"
 (cd build-win && cpack -G "NSIS;ZIP" >/dev/null)
 ctest --test-dir build-win --output-on-failure --no-tests=error -j"$jobs"
+
+# puppeteer-core as pinned in tests/web/package-lock.json; it drives Debian's chromium.
+(cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
+scripts/web_build.sh build-web "$PWD/build" ON
+ctest --test-dir build-web --output-on-failure --no-tests=error

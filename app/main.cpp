@@ -16,6 +16,8 @@
 #if defined(_WIN32)
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_machine.h"
+#elif defined(__EMSCRIPTEN__)
+#include "platform/web/web_machine.h"
 #else
 #include "platform/sdl/sdl_machine.h"
 #endif
@@ -29,9 +31,11 @@
 
 namespace {
 
-// The machine the game runs on: Windows' own, or SDL's on Linux.
+// The machine the game runs on: Windows' own, the browser's page, or SDL's on Linux.
 #if defined(_WIN32)
 using Machine = tv::Win32Machine;
+#elif defined(__EMSCRIPTEN__)
+using Machine = tv::WebMachine;
 #else
 using Machine = tv::SdlMachine;
 #endif

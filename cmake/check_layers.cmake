@@ -8,6 +8,7 @@ cmake_minimum_required(VERSION 3.20)
 #   toolkit     platform/toolkit/ includes no sound, no backend and no SDL;
 #   sound       platform/sound/ includes no toolkit and no backend;
 #   base        platform/base/ includes only itself, platform/files/ only base and itself;
+#   web         only platform/web/ includes emscripten's headers: it alone calls JavaScript;
 #   backend     each file of platform/sdl/ (a header with its source) includes SDL, X11 or
 #               fontconfig, or says in a line "// Kept with the SDL backend: <why>" why it is
 #               there: what every backend needs belongs in a portable room.
@@ -69,10 +70,14 @@ elseif(RULE STREQUAL "windows")
   # macros off the game's names.
   set(skip "^platform/win32/|_win32\\.(cpp|h)$|^platform/files/windows_api\\.h$")
   set(wrapper_only "[\"<]windows\\.h")
+elseif(RULE STREQUAL "web")
+  set(dirs app game assets platform tools tests bench)
+  set(pattern "[\"<]emscripten[./]")
+  set(skip "^platform/web/")
 elseif(RULE STREQUAL "app")
   set(dirs app)
-  set(pattern "[\"<]platform/(sdl|headless|win32)/")
-  # The program picks its machine's backend (SDL's or Windows'), or the headless one for a replay.
+  set(pattern "[\"<]platform/(sdl|headless|win32|web)/")
+  # The program picks its machine's backend (SDL's, Windows' or the page's), or the headless one for a replay.
   set(exempt app/main.cpp)
 elseif(RULE STREQUAL "platform")
   set(dirs platform)
@@ -80,13 +85,13 @@ elseif(RULE STREQUAL "platform")
 elseif(RULE STREQUAL "toolkit")
   set(dirs platform/toolkit)
   # Its pad keys, own keys and message box are every backend's: SDL is one of them.
-  set(pattern "[\"<](platform/(sound|sdl|fluidsynth|headless|win32)/|SDL)")
+  set(pattern "[\"<](platform/(sound|sdl|fluidsynth|headless|win32|web)/|SDL)")
 elseif(RULE STREQUAL "sound")
   set(dirs platform/sound)
-  set(pattern "[\"<]platform/(toolkit|sdl|fluidsynth|headless|win32)/")
+  set(pattern "[\"<]platform/(toolkit|sdl|fluidsynth|headless|win32|web)/")
 elseif(RULE STREQUAL "base")
   set(dirs platform/base platform/files)
-  set(pattern "[\"<]platform/(toolkit|sound|sdl|fluidsynth|headless|win32)/")
+  set(pattern "[\"<]platform/(toolkit|sound|sdl|fluidsynth|headless|win32|web)/")
 else()
   message(FATAL_ERROR "unknown RULE '${RULE}'")
 endif()

@@ -3,6 +3,7 @@
 #   scripts/setup.sh                 everything (what ./test.sh uses)
 #   scripts/setup.sh runtime build   only what ./play.sh needs
 #   scripts/setup.sh build windows   what ./play.sh --windows needs
+#   scripts/setup.sh build web       what ./play.sh --web needs
 # Idempotent: does nothing when all are present. Works as root or through sudo.
 set -euo pipefail
 
@@ -41,6 +42,13 @@ WINDOWS_PACKAGES=(
   wine wine64 fonts-wine googletest
   gstreamer1.0-plugins-good pulseaudio pulseaudio-utils
 )
+# The page: Debian's emscripten (its system libraries prebuilt, so nothing is
+# fetched), Node.js and npm for its tools and for the page's suite, whose
+# puppeteer-core (npm, pinned in tests/web/package-lock.json) drives Debian's
+# chromium. npm comes with the machine's Node.js where that is not Debian's
+# own; Debian's npm package is asked for only when there is no npm at all.
+WEB_PACKAGES=(emscripten nodejs chromium)
+command -v npm >/dev/null 2>&1 || WEB_PACKAGES+=(npm)
 # Tools that wrote the test corpus of foreign pictures, tunes and sounds
 # (tests/corpus/make_corpus.sh); needed only to write it again.
 CORPUS_TOOLS=(imagemagick netpbm sox libsox-fmt-base midicsv python3-mido abcmidi)
@@ -52,9 +60,10 @@ for l in "${lists[@]}"; do
   case "$l" in
     runtime) wanted+=("${RUNTIME_PACKAGES[@]}") ;;
     build) wanted+=("${BUILD_PACKAGES[@]}") ;;
-    test) wanted+=("${TEST_PACKAGES[@]}" "${CORPUS_TOOLS[@]}" "${WINDOWS_PACKAGES[@]}") ;;
+    test) wanted+=("${TEST_PACKAGES[@]}" "${CORPUS_TOOLS[@]}" "${WINDOWS_PACKAGES[@]}" "${WEB_PACKAGES[@]}") ;;
     windows) wanted+=("${WINDOWS_PACKAGES[@]}") ;;
-    *) echo "setup.sh: unknown list '$l' (runtime, build, windows or test)" >&2; exit 2 ;;
+    web) wanted+=("${WEB_PACKAGES[@]}") ;;
+    *) echo "setup.sh: unknown list '$l' (runtime, build, windows, web or test)" >&2; exit 2 ;;
   esac
 done
 

@@ -5,7 +5,7 @@ foreach(rule_test "game;GameIncludesOnlyItself" "sdl;OnlyTheSdlBackendIncludesSd
                   "fluidsynth;OnlyTheSynthesiserIncludesFluidSynth" "platform;PlatformIncludesNoUpperLayer"
                   "toolkit;ToolkitIncludesNoSound" "sound;SoundIncludesNoToolkit"
                   "base;BaseAndFilesIncludeNothingAbove" "backend;EverySdlFileIsTheBackendsOwn"
-                  "windows;OnlyWindowsFilesIncludeWindows")
+                  "windows;OnlyWindowsFilesIncludeWindows" "web;OnlyThePageCallsJavaScript")
   list(GET rule_test 0 rule)
   list(GET rule_test 1 name)
   add_test(NAME layers.${name}
