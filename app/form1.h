@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/form1_texts.h"
 #include "game/state.h"
 #include "platform/sound/media_player.h"
 #include "platform/toolkit/form.h"
@@ -20,7 +21,7 @@ class TForm1 : public TForm {
  public:
   static constexpr int kClientWidth = 586;
   static constexpr int kClientHeight = 440;
-  static inline const std::string kWebCaption = "tarvolen.example";
+  static inline const std::string kWebCaption = kLinkCaption;
   static inline const std::string kWebAddress = "https://tarvolen.example/";
 
   // `dataDir` is the directory that holds the files beside the program.

@@ -2,18 +2,11 @@
 // colours, and the order in which the widgets are drawn.
 #include "app/form1.h"
 #include "app/form1_layout.h"
+#include "app/form1_texts.h"
 #include "assets/pictures.h"
 #include "platform/files/system.h"
 
 namespace tv {
-
-namespace {
-
-const FontSpec kSans{"MS Sans Serif", -11, false};
-const FontSpec kSansBold{"MS Sans Serif", -11, true};
-const FontSpec kVerdana{"Verdana", -11, false};
-
-}  // namespace
 
 TForm1::TForm1(TApplication& app, GameState& state, MediaControl& media, std::string dataDir)
     : TForm(app, kClientWidth, kClientHeight),
@@ -23,28 +16,34 @@ TForm1::TForm1(TApplication& app, GameState& state, MediaControl& media, std::st
       Timer2(app, "Timer2", 10),
       ProgressBar1(Surface(), "ProgressBar1", {8, 416, 185, 18}),
       Bevel1(Surface(), "Bevel1", {0, 408, 600, 0}),
-      Panel1(Surface(), app.GetBackend().Text(), "Panel1", kRowBounds[0], "Player vs. Computer", kSans,
-             clWhite, kRowHighlight),
-      Panel2(Surface(), app.GetBackend().Text(), "Panel2", kRowBounds[1], "Player 1 vs. Player 2", kSans,
-             clWhite, kRowColor),
-      Panel3(Surface(), app.GetBackend().Text(), "Panel3", kRowBounds[2], "Computer 1 vs. Computer 2",
-             kSans, clWhite, kRowColor),
-      Panel4(Surface(), app.GetBackend().Text(), "Panel4", kRowBounds[3], "Exit", kSans, clWhite,
+      Panel1(Surface(), app.GetBackend().Text(), "Panel1", kRowBounds[0], kRowCaptions[0], kSans, clWhite,
+             kRowHighlight),
+      Panel2(Surface(), app.GetBackend().Text(), "Panel2", kRowBounds[1], kRowCaptions[1], kSans, clWhite,
+             kRowColor),
+      Panel3(Surface(), app.GetBackend().Text(), "Panel3", kRowBounds[2], kRowCaptions[2], kSans, clWhite,
+             kRowColor),
+      Panel4(Surface(), app.GetBackend().Text(), "Panel4", kRowBounds[3], kRowCaptions[3], kSans, clWhite,
              kRowColor),
       Image4(Surface(), "Image4", {450, 269, 128, 128}, RightLauncherPicture(), true),
       Image5(Surface(), "Image5", {437, 351, 7, 12}, BallPicture(), true),
       Timer3(app, "Timer3", 1000),
-      Label1(Surface(), app.GetBackend().Text(), "Label1", {496, 416}, "Turn:", kSansBold, clWhite, clBlack),
-      Label2(Surface(), app.GetBackend().Text(), "Label2", {528, 416}, "Player 1", kSans, clWhite, clBlack),
+      Label1(Surface(), app.GetBackend().Text(), "Label1", {496, 416}, kTurnCaption, kSansBold, clWhite,
+             clBlack),
+      Label2(Surface(), app.GetBackend().Text(), "Label2", {528, 416}, kFirstTurnName, kSans, clWhite,
+             clBlack),
       Bevel2(Surface(), "Bevel2", {0, 403, 600, 2}),
       Label7(Surface(), app.GetBackend().Text(), "Label7", {405, 136}, kWebCaption, kVerdana, clLime, clBlack),
-      Label3(Surface(), app.GetBackend().Text(), "Label3", {256, 312}, "CONTROLS:", kSansBold, clWhite, clBlack),
-      Label4(Surface(), app.GetBackend().Text(), "Label4", {304, 331}, "Up/Down", kSans, clWhite, clBlack),
-      Label5(Surface(), app.GetBackend().Text(), "Label5", {224, 331}, "Direction:", kSansBold, clWhite, clBlack),
-      Label6(Surface(), app.GetBackend().Text(), "Label6", {304, 350}, "Space", kSans, clWhite, clBlack),
-      Label8(Surface(), app.GetBackend().Text(), "Label8", {224, 350}, "Shoot:", kSansBold, clWhite, clBlack),
-      Label9(Surface(), app.GetBackend().Text(), "Label9", {304, 369}, "ESC", kSans, clWhite, clBlack),
-      Label10(Surface(), app.GetBackend().Text(), "Label10", {224, 369}, "Exit to Menu:", kSansBold, clWhite,
+      Label3(Surface(), app.GetBackend().Text(), "Label3", {256, 312}, kControlsCaption, kSansBold, clWhite,
+             clBlack),
+      Label4(Surface(), app.GetBackend().Text(), "Label4", {304, 331}, kDirectionKeys, kSans, clWhite,
+             clBlack),
+      Label5(Surface(), app.GetBackend().Text(), "Label5", {224, 331}, kDirectionCaption, kSansBold, clWhite,
+             clBlack),
+      Label6(Surface(), app.GetBackend().Text(), "Label6", {304, 350}, kShootKey, kSans, clWhite, clBlack),
+      Label8(Surface(), app.GetBackend().Text(), "Label8", {224, 350}, kShootCaption, kSansBold, clWhite,
+             clBlack),
+      Label9(Surface(), app.GetBackend().Text(), "Label9", {304, 369}, kMenuKey, kSans, clWhite, clBlack),
+      Label10(Surface(), app.GetBackend().Text(), "Label10", {224, 369}, kMenuCaption, kSansBold, clWhite,
               clBlack),
       // The backdrop is decoded when a match first shows it (OyunuAc), not
       // before the menu's first picture, which does not show it.

@@ -11,13 +11,12 @@
 #include <vector>
 
 #include "platform/files/late_library.h"
+#include "platform/toolkit/box_text.h"
 #include "platform/toolkit/codepage.h"
 #include "platform/sdl/fontconfig_match.h"
 
 namespace tv {
 namespace {
-
-constexpr int kMaxHeight = 400;  // a sane bound on what a caller may ask for
 
 // SDL_ttf, with FreeType, HarfBuzz and GLib behind it, is loaded when the first
 // text is drawn, not with the program: mapped before main() it costs about a
@@ -68,7 +67,7 @@ class TtfTextRenderer : public TextRenderer {
 
   TextMask Render(const FontSpec& wanted, const std::string& text) override {
     const LoadedFont& f = Font(wanted);
-    if (!f.font) return FallbackRender(wanted, text);
+    if (!f.font) return HollowBoxText(wanted, text);
     if (f.bitmap) return RenderByGlyph(f, text);
     return RenderOutline(f, text);
   }
@@ -107,16 +106,11 @@ class TtfTextRenderer : public TextRenderer {
     return fonts_.emplace(key, f).first->second;
   }
 
-  static int RequestedHeight(const FontSpec& wanted) {
-    int h = wanted.height == 0 ? -11 : wanted.height;  // 0: the default size
-    return std::clamp(h, -kMaxHeight, kMaxHeight);
-  }
-
   // The face for `wanted`; without one, `why` says why: no file matched, or
   // SDL_ttf's reason for the one that did (its last error alone may be stale:
   // the bitmap face's probe ends on a failed open).
   LoadedFont Open(const FontSpec& wanted, std::string& why) {
-    int h = RequestedHeight(wanted);
+    int h = RequestedTextHeight(wanted);
     if (wanted.face == "MS Sans Serif") {
       if (auto file = BitmapSansSerifFile()) {
         LoadedFont f = OpenBitmapStrike(file->path, h);
@@ -250,25 +244,6 @@ class TtfTextRenderer : public TextRenderer {
       return i += 3, cp;
     }
     return i = s.size(), 0xFFFD;
-  }
-
-  // No font at all: hollow boxes in a cell of about the asked size, so that
-  // labels keep a size and the program goes on.
-  static TextMask FallbackRender(const FontSpec& wanted, const std::string& text) {
-    int h = RequestedHeight(wanted);
-    TextMask m;
-    m.height = h < 0 ? (-h * 13 + 10) / 11 : h;
-    int cw = std::max(3, m.height / 2);
-    m.width = int(text.size()) * cw;
-    m.alpha.assign(size_t(m.width) * m.height, 0);
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == ' ') continue;
-      int x0 = int(i) * cw, x1 = x0 + cw - 2, y0 = m.height / 4, y1 = m.height - 2;
-      for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-          if (y == y0 || y == y1 || x == x0 || x == x1) m.alpha[size_t(y) * m.width + x] = 255;
-    }
-    return m;
   }
 
   bool ttfTried_ = false;
