@@ -4,7 +4,8 @@ set(web_dir ${PROJECT_SOURCE_DIR}/platform/web/shell)
 set(data_dir ${CMAKE_BINARY_DIR}/data)
 
 # The files beside the program, packed into tarvolen.data: the level
-# pictures, the pieces, the hit effect, the recordings' index and the text's atlas.
+# pictures, the pieces and the hit effect gathered here, beside the
+# recordings' index and the text's atlas the generators write (tools/).
 set(data_files)
 foreach(level RANGE 1 8)
   list(APPEND data_files ${level}.bmp)
@@ -17,18 +18,13 @@ set(data_copies)
 foreach(f ${data_files})
   list(APPEND data_copies ${data_dir}/${f})
 endforeach()
-add_custom_command(OUTPUT ${data_copies}
+# Copied at every build, and only where they changed: the link is made again
+# when one of them did (LINK_DEPENDS below).
+add_custom_target(tarvolen_web_files
   COMMAND ${CMAKE_COMMAND} -E make_directory ${data_dir}
-  COMMAND ${CMAKE_COMMAND} -E copy ${data_files} ${data_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${data_files} ${data_dir}
   WORKING_DIRECTORY ${TARVOLEN_OUT}
-  DEPENDS tarvolen_level_pictures tarvolen_sound_files
   COMMENT "Gathering the page's files" VERBATIM)
-add_custom_command(OUTPUT ${data_dir}/atlas
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${data_dir}
-  COMMAND ${TOOL_make_atlas} ${data_dir}/atlas
-  DEPENDS ${TOOL_make_atlas}
-  COMMENT "Drawing the text's atlas with the Linux program's renderer" VERBATIM)
-add_custom_target(tarvolen_web_files DEPENDS ${data_copies} ${data_dir}/atlas ${TARVOLEN_WEB_INDEX})
 add_dependencies(tarvolen_web_files tarvolen_data)
 
 add_executable(tarvolen main.cpp)
