@@ -44,9 +44,9 @@ EM_ASYNC_JS(int, tv_page_decode_sound, (const uint8_t* data, int size, int rate,
                                         char* why, int whyMax),
             { return await Module.page.decodeSound(HEAPU8.slice(data, data + size).buffer, rate, channels, frames,
                                                    why, whyMax); });
-EM_ASYNC_JS(int, tv_page_decode_site_sound, (const char* url, int rate, int* channels, double* frames, char* why,
-                                             int whyMax),
-            { return await Module.page.decodeSiteSound(UTF8ToString(url), rate, channels, frames, why, whyMax); });
+EM_JS(int, tv_page_open_site_sound, (const char* url, int rate),
+      { return Module.page.openSiteSound(UTF8ToString(url), rate); });
+EM_JS(double, tv_page_sound_frames, (int handle), { return Module.page.soundFrames(handle); });
 EM_JS(void, tv_page_decode_ahead, (const char* url, int rate), { Module.page.decodeAhead(UTF8ToString(url), rate); });
 EM_JS(int, tv_page_read_sound, (int handle, double from, float* out, int frames, int channels),
       { return Module.page.readSound(handle, from, out, frames, channels); });
@@ -109,15 +109,8 @@ int DecodeSound(const uint8_t* data, size_t size, int rate, int& channels, int64
   return handle;
 }
 
-int DecodeSiteSound(const std::string& url, int rate, int& channels, int64_t& frames, std::string& why) {
-  const Busy busy;
-  char reason[kWhyMax] = {};
-  double n = 0;
-  const int handle = tv_page_decode_site_sound(url.c_str(), rate, &channels, &n, reason, kWhyMax);
-  frames = int64_t(n);
-  if (!handle) why = reason;
-  return handle;
-}
+int OpenSiteSound(const std::string& url, int rate) { return tv_page_open_site_sound(url.c_str(), rate); }
+int64_t SoundFrames(int handle) { return int64_t(tv_page_sound_frames(handle)); }
 
 void DecodeAhead(const std::string& url, int rate) { tv_page_decode_ahead(url.c_str(), rate); }
 int ReadSound(int handle, int64_t from, float* out, int frames, int channels) {

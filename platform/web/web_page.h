@@ -62,10 +62,14 @@ void Ended();
 bool DecodePicture(const uint8_t* data, size_t size, int& width, int& height, uint8_t*& rgba, std::string& why);
 // Sound in `data` decoded at `rate`: a handle to its samples, kept by the page.
 int DecodeSound(const uint8_t* data, size_t size, int rate, int& channels, int64_t& frames, std::string& why);
-// A file of the page's site (a recording) fetched and decoded at `rate`, or
-// taken from the page's cache of decoded recordings.
-int DecodeSiteSound(const std::string& url, int rate, int& channels, int64_t& frames, std::string& why);
-// Starts decoding `url` ahead, for a later DecodeSiteSound.
+// A file of the page's site (a recording) fetched and decoded at `rate` while
+// the game goes on, or taken from the page's cache of decoded recordings: a
+// handle at once, 0 when the file already failed in this run (said then).
+int OpenSiteSound(const std::string& url, int rate);
+// The frames of the sound once decoded; kPending until then, kFailed when it cannot be.
+inline constexpr int64_t kPending = -1, kFailed = -2;
+int64_t SoundFrames(int handle);
+// Starts decoding `url` ahead, for a later OpenSiteSound.
 void DecodeAhead(const std::string& url, int rate);
 // Copies `frames` interleaved frames of the sound from `from` into `out`; the frames copied.
 int ReadSound(int handle, int64_t from, float* out, int frames, int channels);

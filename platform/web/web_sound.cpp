@@ -24,10 +24,11 @@ constexpr const char* kSiteRecordings = "recordings/";
 
 // A recording decoded by the browser and kept by the page, played as the
 // piece: finished at the frame its last event is played, ringing on after it.
+// The browser decodes it while the game goes on: until it has, the piece
+// stands at its first frame, silent, so no level ever waits for its music.
 class DecodedPiece final : public MidiRenderer {
  public:
-  DecodedPiece(int handle, int channels, uint64_t frames, uint64_t done)
-      : handle_(handle), channels_(channels), frames_(frames), done_(std::min(done, frames)) {}
+  DecodedPiece(int handle, std::string file, uint64_t done) : handle_(handle), file_(std::move(file)), done_(done) {}
   ~DecodedPiece() override { page::ReleaseSound(handle_); }
 
   void Start() override {
@@ -45,24 +46,42 @@ class DecodedPiece final : public MidiRenderer {
     position_ = 0;
     return true;
   }
-  bool Finished() const override { return halted_ || position_ >= done_; }
+  bool Finished() const override { return halted_ || failed_ || (frames_ > 0 && position_ >= done_); }
   void RenderInto(float* out, int frames) override {
-    if (!playing_ || position_ >= frames_) return;
-    const int want = int(std::min<uint64_t>(uint64_t(frames), frames_ - position_));
+    if (!playing_ || !Decoded() || position_ >= uint64_t(frames_)) return;
+    const int want = int(std::min<uint64_t>(uint64_t(frames), uint64_t(frames_) - position_));
     scratch_.assign(size_t(want) * 2, 0.0f);
-    const int got = page::ReadSound(handle_, int64_t(position_), scratch_.data(), want, channels_);
+    const int got = page::ReadSound(handle_, int64_t(position_), scratch_.data(), want, 2);
     for (size_t i = 0; i < size_t(got) * 2; ++i) out[i] += scratch_[i];
     position_ += uint64_t(got);
   }
 
  private:
+  // Whether the browser has the samples; a recording it cannot decode ends
+  // the piece, said once.
+  bool Decoded() {
+    if (frames_ > 0) return true;
+    if (failed_) return false;
+    const int64_t frames = page::SoundFrames(handle_);
+    if (frames == page::kPending) return false;
+    if (frames <= 0) {
+      failed_ = true;
+      std::fprintf(stderr, "tarvolen: the recording %s cannot be played; the piece is silent\n", file_.c_str());
+      return false;
+    }
+    frames_ = frames;
+    done_ = std::min(done_, uint64_t(frames_));
+    return true;
+  }
+
   int handle_;
-  int channels_;
-  uint64_t frames_;
+  std::string file_;
   uint64_t done_;
+  int64_t frames_ = 0;
   uint64_t position_ = 0;
   bool playing_ = false;
   bool halted_ = false;
+  bool failed_ = false;
   std::vector<float> scratch_;
 };
 
@@ -92,17 +111,10 @@ std::unique_ptr<MidiRenderer> MakeRenderer(const std::vector<uint8_t>& piece, Mi
   missing = MidiMissing::Output;
   if (path.empty()) return nullptr;
   const std::string file = path.substr(path.find_last_of('/') + 1);
-  int channels = 0;
-  int64_t frames = 0;
-  std::string why;
-  const int handle = page::DecodeSiteSound(kSiteRecordings + file, AudioDevice::kRate, channels, frames, why);
-  if (!handle) {
-    std::fprintf(stderr, "tarvolen: the recording %s cannot be played (%s); the piece is silent\n", file.c_str(),
-                 why.c_str());
-    return nullptr;
-  }
+  const int handle = page::OpenSiteSound(kSiteRecordings + file, AudioDevice::kRate);
+  if (!handle) return nullptr;
   DecodeNext(file);
-  return std::make_unique<DecodedPiece>(handle, channels, uint64_t(std::max<int64_t>(frames, 0)), done);
+  return std::make_unique<DecodedPiece>(handle, file, done);
 }
 
 }  // namespace

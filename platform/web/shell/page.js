@@ -20,6 +20,7 @@ Module.page = (() => {
     boxes: new Map(),      // box id -> { element, canvas, context }
     sounds: new Map(), nextSound: 1,   // decoded sounds the game holds
     decoded: new Map(),    // site recordings decoded or being decoded, by address, newest last
+    failed: new Set(),     // site recordings that could not be had in this run
     audio: null, audioWanted: false, audioBuffer: 0, audioFrames: 0,
     // What the page's tests read.
     stats: { wakes: 0, presents: 0, firstPaint: -1, presentTimes: [], audioBlocks: 0, audioPeak: 0,
@@ -273,18 +274,29 @@ Module.page = (() => {
     while (page.decoded.size > kKeptRecordings) page.decoded.delete(page.decoded.keys().next().value);
     return promise;
   };
-  page.decodeSiteSound = async (url, rate, channelsOut, framesOut, whyOut, whyMax) => {
-    try {
-      return answer(await recording(url, rate), channelsOut, framesOut);
-    } catch (e) {
-      why(e, whyOut, whyMax);
-      return 0;
-    }
+  // A recording's handle at once; its samples when the browser has decoded them.
+  page.openSiteSound = (url, rate) => {
+    if (page.failed.has(url)) return 0;
+    const handle = keep([], -1);
+    recording(url, rate).then((sound) => {
+      const s = page.sounds.get(handle);
+      if (s) Object.assign(s, sound);
+    }, (error) => {
+      page.failed.add(url);
+      console.warn('tarvolen: ' + url + ': ' + ((error && error.message) || error));
+      const s = page.sounds.get(handle);
+      if (s) s.length = -2;
+    });
+    return handle;
+  };
+  page.soundFrames = (handle) => {
+    const s = page.sounds.get(handle);
+    return s ? s.length : -2;
   };
   page.decodeAhead = (url, rate) => { if (!page.decoded.has(url)) recording(url, rate).catch(() => {}); };
   page.readSound = (handle, from, out, frames, channels) => {
     const s = page.sounds.get(handle);
-    if (!s) return 0;
+    if (!s || s.length < 0) return 0;
     const n = Math.max(0, Math.min(frames, s.length - from));
     const f = HEAPF32, at = out >> 2, last = s.channels.length - 1;
     for (let c = 0; c < channels; c++) {
