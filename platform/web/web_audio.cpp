@@ -17,8 +17,9 @@ class WebAudioOutput : public AudioOutput {
   bool Start(const AudioFormat& /*format*/, AudioMix mix) override {
     mix_ = std::move(mix);
     gMix = &mix_;
-    page::StartAudio();
-    return true;
+    if (page::StartAudio()) return true;
+    gMix = nullptr;
+    return false;
   }
 
   // The page's thread is the game's: no pull runs while this does.

@@ -30,7 +30,7 @@ EM_JS(void, tv_page_open_box, (int id, const char* caption, int w, int h),
       { Module.page.openBox(id, UTF8ToString(caption), w, h); });
 EM_JS(void, tv_page_draw_box, (int id, const uint32_t* px, int w, int h), { Module.page.drawBox(id, px, w, h); });
 EM_JS(void, tv_page_close_box, (int id), { Module.page.closeBox(id); });
-EM_JS(void, tv_page_start_audio, (), { Module.page.startAudio(); });
+EM_JS(int, tv_page_start_audio, (), { return Module.page.startAudio(); });
 EM_JS(void, tv_page_stop_audio, (), { Module.page.stopAudio(); });
 EM_JS(void, tv_page_open_tab, (const char* url), { Module.page.openInNewTab(UTF8ToString(url)); });
 EM_JS(void, tv_page_keep_settings, (), { Module.page.keepSettings(); });
@@ -82,7 +82,7 @@ void OpenBox(int id, const std::string& caption, int width, int height) {
 }
 void DrawBox(int id, const uint32_t* pixels, int width, int height) { tv_page_draw_box(id, pixels, width, height); }
 void CloseBox(int id) { tv_page_close_box(id); }
-void StartAudio() { tv_page_start_audio(); }
+bool StartAudio() { return tv_page_start_audio() != 0; }
 void StopAudio() { tv_page_stop_audio(); }
 void OpenInNewTab(const std::string& url) { tv_page_open_tab(url.c_str()); }
 void KeepSettings() { tv_page_keep_settings(); }

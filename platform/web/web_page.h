@@ -47,8 +47,9 @@ void OpenBox(int id, const std::string& caption, int width, int height);
 void DrawBox(int id, const uint32_t* pixels, int width, int height);
 void CloseBox(int id);
 
-// The page's audio: pulls from the game while started (web_audio.cpp).
-void StartAudio();
+// The page's audio: pulls from the game while started (web_audio.cpp);
+// false when the browser gives the page none.
+bool StartAudio();
 void StopAudio();
 
 void OpenInNewTab(const std::string& url);

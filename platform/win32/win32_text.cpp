@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "platform/files/windows_api.h"
+#include "platform/toolkit/box_text.h"
 #include "platform/toolkit/codepage.h"
 
 namespace tv {
 namespace {
 
-constexpr int kMaxHeight = 400;  // a sane bound on what a caller may ask for, as on Linux
 
 struct GdiFont {
   HFONT font = nullptr;
@@ -39,7 +39,7 @@ class GdiTextRenderer : public TextRenderer {
 
   TextMask Render(const FontSpec& wanted, const std::string& text) override {
     const GdiFont& f = Font(wanted);
-    if (!f.font) return FallbackRender(wanted, text);
+    if (!f.font) return HollowBoxText(wanted, text);
     // The game's strings are in the Western code page, mapped as the Linux
     // renderer maps them (an undefined byte draws U+FFFD there too).
     const std::wstring wide = Wide(Cp1252ToUtf8(text));
@@ -125,11 +125,6 @@ class GdiTextRenderer : public TextRenderer {
     return m;
   }
 
-  static int RequestedHeight(const FontSpec& wanted) {
-    int h = wanted.height == 0 ? -11 : wanted.height;  // 0: the default size
-    return std::clamp(h, -kMaxHeight, kMaxHeight);
-  }
-
   const GdiFont& Font(const FontSpec& wanted) {
     Key key{wanted.face, wanted.height, wanted.bold};
     auto it = fonts_.find(key);
@@ -155,7 +150,7 @@ class GdiTextRenderer : public TextRenderer {
     const int weight = wanted.bold && !f.bitmap ? FW_BOLD : FW_NORMAL;
     const DWORD precision = f.bitmap ? OUT_RASTER_PRECIS : OUT_TT_PRECIS;
     const DWORD quality = f.bitmap ? NONANTIALIASED_QUALITY : ANTIALIASED_QUALITY;
-    f.font = ::CreateFontW(RequestedHeight(wanted), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    f.font = ::CreateFontW(RequestedTextHeight(wanted), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            precision, CLIP_DEFAULT_PRECIS, quality, DEFAULT_PITCH | FF_DONTCARE,
                            Wide(wanted.face).c_str());
     if (!f.font) return f;
@@ -202,25 +197,6 @@ class GdiTextRenderer : public TextRenderer {
     ::SetBkMode(dc_, TRANSPARENT);
     ::SetTextAlign(dc_, TA_TOP | TA_LEFT | TA_NOUPDATECP);
     return true;
-  }
-
-  // No font at all: hollow boxes in a cell of about the asked size, as on Linux.
-  static TextMask FallbackRender(const FontSpec& wanted, const std::string& text) {
-    int h = RequestedHeight(wanted);
-    TextMask m;
-    m.height = h < 0 ? (-h * 13 + 10) / 11 : h;
-    int cw = std::max(3, m.height / 2);
-    m.width = int(text.size()) * cw;
-    m.alpha.assign(size_t(m.width) * size_t(m.height), 0);
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == ' ') continue;
-      int x0 = int(i) * cw, x1 = x0 + cw - 2, y0 = m.height / 4, y1 = m.height - 2;
-      for (int y = y0; y <= y1; ++y)
-        for (int x = x0; x <= x1; ++x)
-          if (y == y0 || y == y1 || x == x0 || x == x1)
-            m.alpha[size_t(y) * size_t(m.width) + size_t(x)] = 255;
-    }
-    return m;
   }
 
   HDC dc_;

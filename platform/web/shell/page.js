@@ -212,16 +212,24 @@ Module.page = (() => {
     page.stats.audioPeak = peak;
     if (!goOn) page.stopAudio();
   };
+  // 0 when the browser gives the page no audio at all: the game then runs silent.
   page.startAudio = () => {
     if (!page.audio) {
-      page.audio = new AudioContext({ sampleRate: 44100 });
-      const node = page.audio.createScriptProcessor(2048, 0, 2);
-      node.onaudioprocess = pull;
-      node.connect(page.audio.destination);
+      try {
+        const audio = new AudioContext({ sampleRate: 44100 });
+        const node = audio.createScriptProcessor(2048, 0, 2);
+        node.onaudioprocess = pull;
+        node.connect(audio.destination);
+        page.audio = audio;
+      } catch (error) {
+        console.warn('tarvolen: the browser gives the page no audio: ' + ((error && error.message) || error));
+        return 0;
+      }
     }
     page.audioWanted = true;
     page.stats.audioRunning = true;
     resumeAudio();
+    return 1;
   };
   // Suspended, the browser stops pulling: no CPU while nothing sounds.
   page.stopAudio = () => {
@@ -351,9 +359,16 @@ Module.printErr = (text) => {
 };
 Module.preRun = Module.preRun || [];
 // The settings folder lives in the browser's storage: read back before the game starts.
+// Without the browser's storage (a private window may refuse it) the folder
+// is the page's memory alone, and the choices last until the page closes.
 Module.preRun.push(() => {
   FS.mkdir('/settings');
-  FS.mount(IDBFS, {}, '/settings');
+  try {
+    FS.mount(IDBFS, {}, '/settings');
+  } catch (error) {
+    Module.printErr('tarvolen: the browser keeps no settings for the page: ' + ((error && error.message) || error));
+    return;
+  }
   addRunDependency('settings');
   FS.syncfs(true, (error) => {
     if (error) Module.printErr('tarvolen: the settings kept by the browser cannot be read: ' + error);
