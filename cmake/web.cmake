@@ -19,7 +19,6 @@ add_link_options(-fexceptions)
 # The file the page's folders are made from (app/web.cmake).
 set(TARVOLEN_SITE ${CMAKE_BINARY_DIR}/site)
 # This emscripten's optimising link runs its JavaScript tools under the
-# machine's Node.js, which finds their modules only through NODE_PATH.
-if(NOT DEFINED ENV{NODE_PATH})
-  set(ENV{NODE_PATH} /usr/share/nodejs)
-endif()
+# machine's Node.js, which finds their modules (Debian's node-acorn) only
+# through NODE_PATH: every link gets it, whoever starts the build.
+set(CMAKE_CXX_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs)

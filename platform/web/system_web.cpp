@@ -2,9 +2,6 @@
 // page's file system, packed by the build (/tarvolen), the player's settings
 // in the browser's storage (/settings, kept by the page), no cache, no
 // processes; the link opens in a new tab.
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdlib>
 
 #include "platform/files/system.h"
@@ -27,17 +24,6 @@ std::optional<std::string> EnvironmentVariable(const char* name) {
 }
 
 int ProcessId() { return 1; }
-
-int MakeDirectories(const std::string& dir) {
-  if (dir.empty()) return ENOENT;
-  struct stat st;
-  if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-  const size_t slash = dir.find_last_of('/');
-  if (slash != std::string::npos && slash > 0)
-    if (int err = MakeDirectories(dir.substr(0, slash))) return err;
-  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-  return 0;
-}
 
 void SetForThisProgram(const char* name, const char* value, bool overwrite) { setenv(name, value, overwrite); }
 

@@ -127,6 +127,12 @@ describe('the page', { timeout: 240000 }, () => {
     await playfield(page);
     assert.doesNotMatch(await page.title(), /Level/);
     await page.browserContext().close();
+
+    // Exit ends the game; the page says so and offers it again.
+    page = await open();
+    await click(page, kRowX, kRowY[3]);
+    await until(page, () => Module.page.stats.ended && getComputedStyle(document.getElementById('ended')).display !== 'none');
+    await page.browserContext().close();
   });
 
   test('plays a computers\' match to its winner\'s box, and Enter brings the menu back', async () => {

@@ -115,19 +115,10 @@ Module.page = (() => {
     canvas.focus();
   };
   page.setTitle = (title) => { document.title = title.trim() || 'Tarvolen'; };
-  // 0x00RRGGBB pixels, little-endian in memory: B, G, R, 0.
-  const toImage = (px, stride, w, h) => {
-    const image = new ImageData(w, h), out = image.data, src = HEAPU8;
-    for (let y = 0; y < h; y++) {
-      let s = px + y * stride * 4, d = y * w * 4;
-      for (let x = 0; x < w; x++, s += 4, d += 4) {
-        out[d] = src[s + 2]; out[d + 1] = src[s + 1]; out[d + 2] = src[s]; out[d + 3] = 255;
-      }
-    }
-    return image;
-  };
-  page.putPixels = (px, stride, x, y, w, h) => {
-    context.putImageData(toImage(px, stride, w, h), x, y);
+  // Pixels the game converted to the canvas's bytes (R, G, B, A) in its memory.
+  const toImage = (rgba, w, h) => new ImageData(new Uint8ClampedArray(HEAPU8.buffer, rgba, w * h * 4), w, h);
+  page.putPixels = (rgba, x, y, w, h) => {
+    context.putImageData(toImage(rgba, w, h), x, y);
     const now = performance.now();
     if (page.stats.firstPaint < 0 && canvas.style.visibility === 'visible') page.stats.firstPaint = now;
     page.stats.presents++;
@@ -170,9 +161,9 @@ Module.page = (() => {
     page.boxes.set(id, { element, canvas: c, context: c.getContext('2d', { alpha: false }) });
     fit();
   };
-  page.drawBox = (id, px, w, h) => {
+  page.drawBox = (id, rgba, w, h) => {
     const b = page.boxes.get(id);
-    if (b) b.context.putImageData(toImage(px, w, w, h), 0, 0);
+    if (b) b.context.putImageData(toImage(rgba, w, h), 0, 0);
   };
   page.closeBox = (id) => {
     const b = page.boxes.get(id);
@@ -357,11 +348,11 @@ Module.printErr = (text) => {
   console.warn(text);
   Module.page.stats.errors.push(String(text).replace(/^tarvolen: /, ''));
 };
-Module.preRun = Module.preRun || [];
 // The settings folder lives in the browser's storage: read back before the game starts.
 // Without the browser's storage (a private window may refuse it) the folder
 // is the page's memory alone, and the choices last until the page closes.
-Module.preRun.push(() => {
+// Read while the WebAssembly and the files still download: preRun would wait for them.
+Module.preInit = () => {
   FS.mkdir('/settings');
   try {
     FS.mount(IDBFS, {}, '/settings');
@@ -374,7 +365,7 @@ Module.preRun.push(() => {
     if (error) Module.printErr('tarvolen: the settings kept by the browser cannot be read: ' + error);
     removeRunDependency('settings');
   });
-});
+};
 // A test may change the page's files before the game starts (window.tarvolenBeforeStart).
 Module.onRuntimeInitialized = () => {
   if (typeof window.tarvolenBeforeStart === 'function') window.tarvolenBeforeStart(FS);
