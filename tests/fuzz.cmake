@@ -1,6 +1,7 @@
 # Coverage-guided fuzzing with libFuzzer: the level-picture decoder, the MIDI
 # reader (through to FluidSynth rendering what it accepts), the wave opener,
-# the settings file, and the session journal replayed through the whole game.
+# the settings file, the page's glyph atlas, and the session journal replayed
+# through the whole game.
 #
 # libFuzzer comes with clang, not with the compiler that builds the rest, so
 # the fuzzer is compiled by a custom command that calls clang++ on the few
@@ -109,6 +110,32 @@ add_test(NAME settings_fuzz
     -dict=${CMAKE_CURRENT_SOURCE_DIR}/fuzz/settings.dict -artifact_prefix=${fuzz_dir}/settings_fuzz-
     ${fuzz_dir}/settings_corpus ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/settings_seeds)
 set_tests_properties(settings_fuzz PROPERTIES LABELS fuzz TIMEOUT 60)
+
+# The glyph atlas the page reads: seeded with the atlas the build's tool
+# writes from the Linux renderer.
+set(atlas_fuzz_bin ${fuzz_dir}/atlas_fuzz)
+set(atlas_fuzz_sources ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/atlas_fuzz.cpp
+  ${PROJECT_SOURCE_DIR}/platform/toolkit/atlas_text.cpp ${PROJECT_SOURCE_DIR}/platform/toolkit/box_text.cpp)
+add_custom_command(OUTPUT ${atlas_fuzz_bin}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}/atlas_corpus ${fuzz_dir}/atlas_seeds
+  COMMAND ${TARVOLEN_CLANGXX} -std=c++20 -g -O1
+    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+    ${TARVOLEN_WARNINGS} -I${PROJECT_SOURCE_DIR} ${atlas_fuzz_sources} -o ${atlas_fuzz_bin}
+  DEPENDS ${atlas_fuzz_sources} ${PROJECT_SOURCE_DIR}/platform/toolkit/atlas_text.h
+    ${PROJECT_SOURCE_DIR}/platform/toolkit/box_text.h
+  COMMENT "Building the atlas fuzzer with clang"
+  COMMAND_EXPAND_LISTS VERBATIM)
+add_custom_command(OUTPUT ${fuzz_dir}/atlas_seeds/atlas
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${fuzz_dir}/atlas_seeds
+  COMMAND ${CMAKE_COMMAND} -E env XDG_CACHE_HOME=${CMAKE_CURRENT_BINARY_DIR}/cache
+    $<TARGET_FILE:make_atlas> ${fuzz_dir}/atlas_seeds/atlas
+  DEPENDS make_atlas
+  COMMENT "Writing the atlas fuzzer's seed" VERBATIM)
+add_custom_target(atlas_fuzz ALL DEPENDS ${atlas_fuzz_bin} ${fuzz_dir}/atlas_seeds/atlas)
+add_test(NAME atlas_fuzz
+  COMMAND ${atlas_fuzz_bin} -max_total_time=5 -seed=1 -max_len=65536 -rss_limit_mb=2048 -timeout=10
+    -artifact_prefix=${fuzz_dir}/atlas_fuzz- ${fuzz_dir}/atlas_corpus ${fuzz_dir}/atlas_seeds)
+set_tests_properties(atlas_fuzz PROPERTIES LABELS fuzz TIMEOUT 60)
 
 # The journal fuzzer replays through the whole game, so it compiles the game's
 # sources itself: one object each, built in parallel and again only when the
