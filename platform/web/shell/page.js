@@ -351,7 +351,9 @@ Module.printErr = (text) => {
 // The settings folder lives in the browser's storage: read back before the game starts.
 // Without the browser's storage (a private window may refuse it) the folder
 // is the page's memory alone, and the choices last until the page closes.
-// Read while the WebAssembly and the files still download: preRun would wait for them.
+// The database is opened while the WebAssembly and the files download; its
+// files are put in the folder once the game's memory is there (preRun), since
+// the page's file system keeps them in it.
 Module.preInit = () => {
   FS.mkdir('/settings');
   try {
@@ -360,10 +362,14 @@ Module.preInit = () => {
     Module.printErr('tarvolen: the browser keeps no settings for the page: ' + ((error && error.message) || error));
     return;
   }
-  addRunDependency('settings');
-  FS.syncfs(true, (error) => {
-    if (error) Module.printErr('tarvolen: the settings kept by the browser cannot be read: ' + error);
-    removeRunDependency('settings');
+  IDBFS.getDB('/settings', () => {});
+  // Beside the loader of the packed files, which is already there.
+  (Module.preRun = Module.preRun || []).push(() => {
+    addRunDependency('settings');
+    FS.syncfs(true, (error) => {
+      if (error) Module.printErr('tarvolen: the settings kept by the browser cannot be read: ' + error);
+      removeRunDependency('settings');
+    });
   });
 };
 // A test may change the page's files before the game starts (window.tarvolenBeforeStart).
