@@ -114,7 +114,7 @@ struct AtlasGlyph {
 };
 
 struct AtlasFont {
-  FontSpec spec;
+  FontSpec desc;
   int cellHeight = 0, lineExtra = 0;
   bool composes = false;
   std::array<AtlasGlyph, 256> glyphs;
@@ -122,10 +122,10 @@ struct AtlasFont {
 };
 
 bool ReadFont(Reader& r, AtlasFont& f) {
-  f.spec.face = r.Text(size_t(r.U8()));
-  f.spec.height = r.I16();
+  f.desc.face = r.Text(size_t(r.U8()));
+  f.desc.height = r.I16();
   int flags = r.U8();
-  f.spec.bold = flags & kBold;
+  f.desc.bold = flags & kBold;
   f.composes = flags & kComposes;
   f.cellHeight = r.U16();
   f.lineExtra = r.U16();
@@ -160,8 +160,8 @@ bool ReadFont(Reader& r, AtlasFont& f) {
 
 // A face's character height, whichever way the height is given (a positive
 // height is the cell, about 13/11 of the character height).
-int CharHeight(const FontSpec& spec) {
-  int h = RequestedTextHeight(spec);
+int CharHeight(const FontSpec& desc) {
+  int h = RequestedTextHeight(desc);
   return h < 0 ? -h : (h * 11 + 6) / 13;
 }
 
@@ -202,9 +202,9 @@ class AtlasTextRenderer : public TextRenderer {
     const AtlasFont* best = &fonts_.front();
     long bestScore = -1;
     for (const AtlasFont& f : fonts_) {
-      long score = std::abs(CharHeight(f.spec) - CharHeight(wanted));
-      if (f.spec.bold != wanted.bold) score += 1000;
-      if (f.spec.face != wanted.face) score += f.composes ? 20000 : 10000;
+      long score = std::abs(CharHeight(f.desc) - CharHeight(wanted));
+      if (f.desc.bold != wanted.bold) score += 1000;
+      if (f.desc.face != wanted.face) score += f.composes ? 20000 : 10000;
       if (bestScore < 0 || score < bestScore) best = &f, bestScore = score;
     }
     return *best;
@@ -215,9 +215,9 @@ class AtlasTextRenderer : public TextRenderer {
 
 }  // namespace
 
-int AtlasWriter::AddFont(const FontSpec& spec, int cellHeight, int lineExtra, bool composes) {
+int AtlasWriter::AddFont(const FontSpec& desc, int cellHeight, int lineExtra, bool composes) {
   Font f;
-  f.spec = spec;
+  f.desc = desc;
   f.cellHeight = cellHeight;
   f.lineExtra = lineExtra;
   f.composes = composes;
@@ -259,14 +259,14 @@ bool AtlasWriter::Write(std::vector<uint8_t>& out, std::string& why) const {
   std::vector<uint8_t> p;
   fits(fonts_.size() <= 0xFFFF, "too many fonts");
   for (const Font& f : fonts_) {
-    fits(f.spec.face.size() <= 255, "a face's name is too long");
-    fits(f.spec.height >= -32768 && f.spec.height <= 32767, "a font's height is out of range");
+    fits(f.desc.face.size() <= 255, "a face's name is too long");
+    fits(f.desc.height >= -32768 && f.desc.height <= 32767, "a font's height is out of range");
     fits(f.cellHeight >= 1 && f.cellHeight <= kMaxCell, "a font's cell height is out of range");
     fits(f.lineExtra >= 0 && f.lineExtra <= kMaxCell, "a font's line extra is out of range");
-    Put8(p, int(f.spec.face.size()));
-    PutText(p, f.spec.face);
-    Put16(p, f.spec.height);
-    Put8(p, (f.spec.bold ? kBold : 0) | (f.composes ? kComposes : 0));
+    Put8(p, int(f.desc.face.size()));
+    PutText(p, f.desc.face);
+    Put16(p, f.desc.height);
+    Put8(p, (f.desc.bold ? kBold : 0) | (f.composes ? kComposes : 0));
     Put16(p, f.cellHeight);
     Put16(p, f.lineExtra);
     int first = f.glyphs.empty() ? 0 : f.glyphs.begin()->first;

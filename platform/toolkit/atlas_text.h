@@ -32,7 +32,7 @@ class AtlasWriter {
   // `cellHeight` is every mask's height in this font; `lineExtra` the width a
   // line has beyond its glyphs' advances (a bold bitmap face's overhang);
   // `composes` that glyphs make up any string of this font exactly.
-  int AddFont(const FontSpec& spec, int cellHeight, int lineExtra, bool composes);
+  int AddFont(const FontSpec& desc, int cellHeight, int lineExtra, bool composes);
   // The glyph of `byte` as `rendered` shows it with its pen at `penX`: the ink
   // is cropped to what the glyph covers.
   void AddGlyph(int font, uint8_t byte, int advance, const TextMask& rendered, int penX);
@@ -46,7 +46,7 @@ class AtlasWriter {
     TextMask ink;
   };
   struct Font {
-    FontSpec spec;
+    FontSpec desc;
     int cellHeight = 0, lineExtra = 0;
     bool composes = false;
     std::map<uint8_t, Glyph> glyphs;

@@ -7,6 +7,6 @@ if(NOT EXISTS ${TARVOLEN_HOST_BUILD}/out/tarvolen)
   return()
 endif()
 add_test(NAME web.page
-  COMMAND node --test --test-reporter=spec ${CMAKE_CURRENT_LIST_DIR}/page.test.mjs)
+  COMMAND node --test ${CMAKE_CURRENT_LIST_DIR}/page.test.mjs)
 set_tests_properties(web.page PROPERTIES TIMEOUT 600 ENVIRONMENT
   "TARVOLEN_SITE=${TARVOLEN_SITE};TARVOLEN_NATIVE=${TARVOLEN_HOST_BUILD}/out/tarvolen;TARVOLEN_FRAMES=${TARVOLEN_WEB_FRAMES};SDL_AUDIODRIVER=dummy;SDL_VIDEODRIVER=dummy")
