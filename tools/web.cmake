@@ -18,4 +18,7 @@ add_custom_command(OUTPUT ${TARVOLEN_WEB_INDEX} ${TARVOLEN_WEB_FRAMES}
   DEPENDS ${TOOL_make_web_music} ${CMAKE_CURRENT_BINARY_DIR}/recordings.stamp
   COMMENT "Encoding the page's recordings" VERBATIM)
 add_custom_target(tarvolen_web_music DEPENDS ${TARVOLEN_WEB_INDEX})
+# The recordings' rule belongs to tarvolen_recordings alone: listed by two
+# targets, a parallel build ran it twice at once, and a piece went unrecorded.
+add_dependencies(tarvolen_web_music tarvolen_recordings)
 add_dependencies(tarvolen_data tarvolen_web_music)
